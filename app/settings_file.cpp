@@ -1,0 +1,196 @@
+#include "app/settings_file.h"
+
+#include "app/ansi_text.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+class Writer {
+public:
+    void integer(std::int16_t v)
+    {
+        const auto u = static_cast<std::uint16_t>(v);
+        out_.append(char(u & 0xFF));
+        out_.append(char(u >> 8));
+    }
+    void text(const QString& s)
+    {
+        QByteArray bytes = ansi::encodeLossy(s);
+        if (bytes.size() > std::numeric_limits<std::uint16_t>::max())
+            bytes.truncate(std::numeric_limits<std::uint16_t>::max());
+        integer(static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes.size())));
+        out_.append(bytes);
+    }
+    QByteArray take() { return std::move(out_); }
+
+private:
+    QByteArray out_;
+};
+
+// Once the bytes run out, every later item reads as 0 or empty.
+class Reader {
+public:
+    explicit Reader(const QByteArray& bytes) : bytes_(bytes) {}
+
+    std::int16_t integer()
+    {
+        if (ended_ || pos_ + 2 > bytes_.size()) {
+            ended_ = true;
+            return 0;
+        }
+        const auto lo = static_cast<unsigned char>(bytes_[pos_]);
+        const auto hi = static_cast<unsigned char>(bytes_[pos_ + 1]);
+        pos_ += 2;
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+    }
+    QString text()
+    {
+        const auto count = static_cast<std::uint16_t>(integer());
+        if (ended_ || pos_ + count > bytes_.size()) {
+            ended_ = true;
+            return {};
+        }
+        QString s = ansi::decode(bytes_.mid(pos_, count));
+        pos_ += count;
+        return s;
+    }
+
+private:
+    const QByteArray& bytes_;
+    qsizetype pos_ = 0;
+    bool ended_ = false;
+};
+
+}  // namespace
+
+QByteArray serializeSettings(const TankSettings& s)
+{
+    Writer w;
+    w.integer(s.fishTotal);
+    w.integer(s.lastKind);
+    for (const auto& k : s.kinds) {
+        w.integer(k.count);
+        w.text(k.name);
+        w.text(k.patternPath);
+    }
+    for (const auto& f : s.fish) {
+        w.integer(f.x);
+        w.integer(f.y);
+        w.integer(f.swimMode);
+        w.integer(f.frameX);
+        w.integer(f.spareValue);
+        w.text(f.spareText);
+        w.integer(f.riseFlag);
+    }
+    for (auto k : s.fishKindOf)
+        w.integer(k);
+    for (const auto& a : s.accessories) {
+        w.text(a.name);
+        w.text(a.picturePath);
+        w.integer(a.x);
+        w.integer(a.y);
+        w.integer(a.frameX);
+        w.integer(a.maskY);
+        w.integer(a.frameWidth);
+        w.integer(a.frameHeight);
+        w.integer(a.position);
+    }
+    w.integer(s.accessoryCount);
+    w.integer(s.reserved);
+    return w.take();
+}
+
+TankSettings parseSettings(const QByteArray& bytes)
+{
+    TankSettings s;
+    Reader r(bytes);
+    s.fishTotal = r.integer();
+    s.lastKind = r.integer();
+    for (auto& k : s.kinds) {
+        k.count = r.integer();
+        k.name = r.text();
+        k.patternPath = r.text();
+    }
+    for (auto& f : s.fish) {
+        f.x = r.integer();
+        f.y = r.integer();
+        f.swimMode = r.integer();
+        f.frameX = r.integer();
+        f.spareValue = r.integer();
+        f.spareText = r.text();
+        f.riseFlag = r.integer();
+    }
+    for (auto& k : s.fishKindOf)
+        k = r.integer();
+    for (auto& a : s.accessories) {
+        a.name = r.text();
+        a.picturePath = r.text();
+        a.x = r.integer();
+        a.y = r.integer();
+        a.frameX = r.integer();
+        a.maskY = r.integer();
+        a.frameWidth = r.integer();
+        a.frameHeight = r.integer();
+        a.position = r.integer();
+    }
+    s.accessoryCount = r.integer();
+    s.reserved = r.integer();
+    return s;
+}
+
+QByteArray overwriteInPlace(const QByteArray& oldBytes, const QByteArray& record)
+{
+    if (oldBytes.size() <= record.size())
+        return record;
+    return record + oldBytes.mid(record.size());
+}
+
+FileOutcome readSettingsFile(TankSettings& settings, const QString& path)
+{
+    settings = TankSettings{};
+    QFile file(path);
+    if (QFileInfo(path).isDir())
+        return {false, QStringLiteral("フォルダです")};
+    // Read-write like the original opening, so a missing file is created; a file we may
+    // only read is still read.
+    if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
+        return {false, file.errorString()};
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {false, file.errorString()};
+    settings = parseSettings(bytes);
+    return {};
+}
+
+FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path)
+{
+    if (QFileInfo(path).isDir())
+        return {false, QStringLiteral("同じ名前のフォルダがあります")};
+    QByteArray old;
+    {
+        QFile in(path);
+        if (in.exists() && in.open(QIODevice::ReadOnly))
+            old = in.readAll();
+    }
+    const QByteArray bytes = overwriteInPlace(old, serializeSettings(settings));
+
+    QSaveFile out(path);
+    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
+        return {};
+    const QString saveError = out.errorString();
+
+    // A folder we may not create files in can still hold a SET we may overwrite.
+    QFile inPlace(path);
+    if (inPlace.exists() && inPlace.open(QIODevice::ReadWrite)) {
+        if (inPlace.write(bytes) == bytes.size() && inPlace.flush())
+            return {};
+        return {false, inPlace.errorString()};
+    }
+    return {false, saveError};
+}

@@ -1,0 +1,44 @@
+#include "app/settings_limits.h"
+
+#include <algorithm>
+
+namespace {
+std::int16_t clampTo(std::int16_t v, int lo, int hi)
+{
+    return static_cast<std::int16_t>(std::clamp<int>(v, lo, hi));
+}
+}  // namespace
+
+void bringIntoRange(TankSettings& s)
+{
+    s.fishTotal = clampTo(s.fishTotal, 0, kMaxFish);
+    s.lastKind = clampTo(s.lastKind, 0, kMaxKinds - 1);
+    s.accessoryCount = clampTo(s.accessoryCount, 0, kMaxAccessories);
+    for (auto& k : s.fishKindOf) {
+        if (k < 0 || k > s.lastKind)
+            k = 0;
+    }
+    // The settings dialog hands out one fish per counted kind entry, so the counts of
+    // the listed kinds must never add up to more fish than there are slots.
+    int budget = kMaxFish;
+    for (int i = 0; i <= s.lastKind; ++i) {
+        auto& count = s.kinds[std::size_t(i)].count;
+        count = clampTo(count, 0, budget);
+        budget -= count;
+    }
+}
+
+void applyFirstRunDefaults(TankSettings& s)
+{
+    if (s.fishTotal == 0) {
+        s.fishTotal = 1;
+        s.kinds[0].count = 1;
+    }
+}
+
+void prepareLoadedSettings(TankSettings& s)
+{
+    bringIntoRange(s);
+    applyFirstRunDefaults(s);
+    bringIntoRange(s);  // the default count may not push a damaged record past five fish
+}

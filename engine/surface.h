@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QImage>
+
+// Off-screen pictures are QImage in Format_RGB32; transfers touch the 24 colour bits
+// and leave the unused top byte at 0xFF.
+enum class RasterOp {
+    SrcCopy,    // dst := src
+    SrcErase,   // dst := src AND NOT dst
+    SrcInvert,  // dst := src XOR dst
+};
+
+QImage makeSurface(int width, int height, QRgb fill = qRgb(255, 255, 255));
+
+// Transfers the w x h block at (sx, sy) of src to (dx, dy) of dst. Pixels outside
+// either picture are left alone: the block is clipped against both.
+void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx, int sy, RasterOp op);

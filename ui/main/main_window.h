@@ -1,0 +1,70 @@
+#pragma once
+
+#include "app/tank_settings.h"
+#include "engine/engine_state.h"
+#include "engine/random_source.h"
+#include "engine/scene.h"
+#include "engine/tank_engine.h"
+#include "ui/main/messenger.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QMenu;
+class QTimer;
+class TankView;
+
+// The aquarium window: the tank view, its two timers and the menu.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(TankSettings& settings, EngineState& state, RandomSource& random, Messenger& messenger,
+               QString settingsPath = QStringLiteral("SET"));
+    ~MainWindow() override;
+
+    // Captures the screen's twips per pixel, sizes the window so its inner area is the
+    // 500 x 300 tank, centres it, keeps the clean background and shows the window.
+    void InitTankWindow();
+
+    void mainFrm_Timer1_Timer();
+    void mainFrm_Timer2_Timer();
+    void mainFrm_mnuEsa_Click();
+    void mainFrm_mnuSetSyu_Click();
+    void mainFrm_mnuEnd_Click();
+    // Stores the record in SET; runs once for every way the window closes.
+    void mainFrm_Form_Unload();
+
+    TankSettings& settings() { return settings_; }
+    EngineState& engineState() { return state_; }
+    Scene& scene() { return scene_; }
+    TankEngine& engine() { return engine_; }
+    Messenger& messenger() { return messenger_; }
+    const QString& settingsPath() const { return settingsPath_; }
+
+    // Controls, named as the tests and end-to-end scripts find them.
+    TankView* suisouView = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QAction* mnuEnd = nullptr;
+    QMenu* mnuSewa = nullptr;
+    QAction* mnuEsa = nullptr;
+    QMenu* mnuSet = nullptr;
+    QAction* mnuSetSyu = nullptr;
+
+signals:
+    // After the record was stored, as the window goes away.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    TankSettings& settings_;
+    EngineState& state_;
+    Messenger& messenger_;
+    QString settingsPath_;
+    Scene scene_;
+    TankEngine engine_;
+    bool unloaded_ = false;
+};

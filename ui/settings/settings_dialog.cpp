@@ -1,0 +1,3 @@
+#include "ui/settings/settings_dialog.h"
+
+void openSettingsDialog(MainWindow&) {}

@@ -1,0 +1,6 @@
+#pragma once
+
+class MainWindow;
+
+// Loads the settings dialog for the given main window.
+void openSettingsDialog(MainWindow& mainFrm);
