@@ -1,5 +1,7 @@
 #include "app/ansi_text.h"
 
+#include <QList>
+
 #include <iconv.h>
 
 #include <cerrno>
@@ -126,8 +128,8 @@ QByteArray encodeLossy(const QString& text)
     if (auto exact = encode(text))
         return *exact;
     QByteArray out;
-    for (QChar c : text) {
-        auto one = encode(QString(c));
+    for (char32_t c : text.toUcs4()) {
+        auto one = encode(QString::fromUcs4(&c, 1));
         out += one ? *one : QByteArray("?");
     }
     return out;

@@ -1,0 +1,254 @@
+#pragma once
+
+// Runs the real program in its own Xvfb and drives it with xdotool, as a person would.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRect>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace e2e {
+
+// Where the menu bar's items and the first item of a drop-down lie in the main window,
+// relative to its client area (no window manager, so the window's origin is the client's).
+constexpr int kMenuBarY = 9;
+constexpr int kMenuEndX = 24;     // "終了"
+constexpr int kMenuSewaX = 64;    // "世話"
+constexpr int kMenuSetX = 103;    // "設定"
+constexpr int kFirstItemDy = 22;  // first drop-down item below the menu bar's centre line
+constexpr int kMenuBarHeight = 18;
+
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs, int stepMs = 50)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+        if (done())
+            return true;
+        QThread::msleep(stepMs);
+    }
+    return done();
+}
+
+class XServer {
+public:
+    XServer()
+    {
+        for (int n = 90; n < 190; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
+                || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            process_.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"),
+                                                   QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+            if (!process_.waitForStarted(5000))
+                return;
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+            if (waitUntil([&] { return QFile::exists(socket) || process_.state() == QProcess::NotRunning; }, 10000)
+                && process_.state() == QProcess::Running) {
+                display_ = QStringLiteral(":%1").arg(n);
+                return;
+            }
+            process_.waitForFinished(1000);  // lost a race for this display; try the next
+        }
+    }
+    ~XServer()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+        process_.waitForFinished(1000);
+    }
+    bool ok() const { return !display_.isEmpty(); }
+    const QString& display() const { return display_; }
+
+    // Runs a helper program (xdotool, import) against this display.
+    QByteArray run(const QString& program, const QStringList& args, int timeoutMs = 10000) const
+    {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+        p.waitForFinished(timeoutMs);
+        return p.readAllStandardOutput();
+    }
+    QByteArray xdotool(const QStringList& args) const { return run(QStringLiteral("xdotool"), args); }
+
+    // The whole screen as 8-bit RGB.
+    QImage screenshot() const
+    {
+        const QByteArray ppm = run(QStringLiteral("import"),
+                                   {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-depth"),
+                                    QStringLiteral("8"), QStringLiteral("ppm:-")},
+                                   20000);
+        return QImage::fromData(ppm, "PPM").convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The id of the visible window whose title matches the pattern exactly, if any.
+    std::optional<QString> findWindow(const QString& title) const
+    {
+        const QByteArray out = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^%1$").arg(title)});
+        const QList<QByteArray> ids = out.trimmed().split('\n');
+        if (ids.isEmpty() || ids.front().isEmpty())
+            return std::nullopt;
+        return QString::fromLatin1(ids.front());
+    }
+    std::optional<QString> waitForWindow(const QString& title, int timeoutMs = 15000) const
+    {
+        std::optional<QString> id;
+        waitUntil([&] { return (id = findWindow(title)).has_value(); }, timeoutMs, 100);
+        return id;
+    }
+
+    // The window's client area on the screen.
+    QRect geometry(const QString& window) const
+    {
+        const QByteArray out = xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+        QRect r;
+        for (const QByteArray& line : out.split('\n')) {
+            const auto kv = line.split('=');
+            if (kv.size() != 2)
+                continue;
+            const int v = kv[1].toInt();
+            if (kv[0] == "X") r.moveLeft(v);
+            if (kv[0] == "Y") r.moveTop(v);
+            if (kv[0] == "WIDTH") r.setWidth(v);
+            if (kv[0] == "HEIGHT") r.setHeight(v);
+        }
+        return r;
+    }
+
+    void click(const QString& window, int x, int y) const
+    {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+                 QString::number(y), QStringLiteral("click"), QStringLiteral("1")});
+        QThread::msleep(300);
+    }
+    void doubleClick(const QString& window, int x, int y) const
+    {
+        xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x),
+                 QString::number(y), QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+                 QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+        QThread::msleep(300);
+    }
+    void key(const QString& window, const QString& keys) const
+    {
+        xdotool({QStringLiteral("key"), QStringLiteral("--window"), window, keys});
+        QThread::msleep(200);
+    }
+    void type(const QString& window, const QString& text) const
+    {
+        xdotool({QStringLiteral("type"), QStringLiteral("--window"), window, text});
+        QThread::msleep(200);
+    }
+
+    // Opens a menu of the menu bar and picks its first item.
+    void menuFirstItem(const QString& window, int menuX) const
+    {
+        click(window, menuX, kMenuBarY);
+        click(window, menuX + 12, kMenuBarY + kFirstItemDy);
+    }
+
+private:
+    QProcess process_;
+    QString display_;
+};
+
+// The program running in a folder of its own.
+class Pondel {
+public:
+    explicit Pondel(const XServer& x, QString folder = {}) : x_(x)
+    {
+        if (folder.isEmpty()) {
+            dir_ = std::make_unique<QTemporaryDir>();
+            folder_ = dir_->path();
+        } else {
+            folder_ = std::move(folder);
+        }
+    }
+    ~Pondel()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+    const QString& folder() const { return folder_; }
+    QString path(const QString& name) const { return QDir(folder_).filePath(name); }
+    QProcess& process() { return process_; }
+
+    // Starts the program and waits for its window. Empty on failure.
+    std::optional<QString> start()
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), x_.display());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+        process_.setProcessEnvironment(env);
+        process_.setWorkingDirectory(folder_);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(PONDEL_BINARY), {});
+        if (!process_.waitForStarted(5000))
+            return std::nullopt;
+        window_ = x_.waitForWindow(QStringLiteral("ぽんでる"));
+        return window_;
+    }
+    const QString& window() const { return *window_; }
+
+    bool waitForExit(int timeoutMs = 10000)
+    {
+        return process_.state() == QProcess::NotRunning || process_.waitForFinished(timeoutMs);
+    }
+
+    // The 500 x 300 tank as the screen shows it.
+    QImage tank() const
+    {
+        const QRect g = x_.geometry(*window_);
+        return x_.screenshot().copy(g.x(), g.y() + kMenuBarHeight, 500, 300);
+    }
+
+    QByteArray readFile(const QString& name) const
+    {
+        QFile f(path(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void writeFile(const QString& name, const QByteArray& bytes) const
+    {
+        QFile f(path(name));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+    }
+
+private:
+    const XServer& x_;
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString folder_;
+    QProcess process_;
+    std::optional<QString> window_;
+};
+
+// Pixels of the tank that are neither water nor the fixed background: a rough count of
+// what is drawn over it.
+inline int pixelsDiffering(const QImage& a, const QImage& b, QRect area = {})
+{
+    if (area.isNull())
+        area = a.rect().intersected(b.rect());
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    return n;
+}
+
+}  // namespace e2e

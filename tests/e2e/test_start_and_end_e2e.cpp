@@ -1,0 +1,95 @@
+#include "e2e/e2e_harness.h"
+
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+int orangePixels(const QImage& img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            n += c.red() > 200 && c.green() > 60 && c.green() < 190 && c.blue() < 110;
+        }
+    return n;
+}
+
+TankSettings firstRunRecord()
+{
+    TankSettings s;
+    s.fishTotal = 1;
+    s.kinds[0].count = 1;
+    return s;
+}
+
+class StartAndEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!x.ok())
+            GTEST_SKIP() << "Xvfb is not available";
+    }
+    e2e::XServer x;
+};
+
+TEST_F(StartAndEnd, EmptyFolderShowsTheTankAndTheEndCommandLeavesTheFirstRunRecord)
+{
+    e2e::Pondel app(x);
+    ASSERT_TRUE(app.start());
+    EXPECT_TRUE(QFile::exists(app.path("SET"))) << "SET is created at start";
+
+    QThread::msleep(600);  // a few frames
+    const QImage tank = app.tank();
+    ASSERT_EQ(tank.size(), QSize(500, 300));
+    EXPECT_EQ(tank.pixelColor(250, 2), QColor(255, 255, 255)) << "air band";
+    EXPECT_EQ(tank.pixelColor(250, 150), QColor(204, 255, 204)) << "water";
+    const QColor gravel = tank.pixelColor(250, 294);
+    EXPECT_NE(gravel, QColor(204, 255, 204)) << "gravel along the floor";
+    EXPECT_GT(orangePixels(tank), 300) << "a goldfish";
+
+    x.click(app.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.process().exitCode(), 0);
+
+    const QByteArray bytes = app.readFile("SET");
+    ASSERT_EQ(bytes.size(), 190);
+    EXPECT_EQ(bytes.left(10), QByteArray::fromHex("01000000010000000000"));
+    TankSettings saved = parseSettings(bytes);
+    TankSettings expected = firstRunRecord();
+    // Where the fish was is the engine's business; the rest is the first-run record.
+    expected.fish[0] = saved.fish[0];
+    expected.accessories = saved.accessories;
+    EXPECT_EQ(saved, expected);
+    EXPECT_EQ(saved.fish[0].frameX % 75, 0);
+}
+
+TEST_F(StartAndEnd, TerminationSignalClosesTheWindowAndSavesTheRecord)
+{
+    e2e::Pondel app(x);
+    TankSettings s = firstRunRecord();
+    s.fishTotal = 2;
+    s.kinds[0].count = 2;
+    s.fish[1].spareText = QStringLiteral("そのまま");
+    s.reserved = 1234;
+    app.writeFile("SET", serializeSettings(s) + QByteArray("tail bytes beyond the record"));
+    ASSERT_TRUE(app.start());
+    QThread::msleep(300);
+
+    ::kill(static_cast<pid_t>(app.process().processId()), SIGTERM);
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+
+    const QByteArray bytes = app.readFile("SET");
+    const TankSettings saved = parseSettings(bytes);
+    EXPECT_EQ(saved.fishTotal, 2);
+    EXPECT_EQ(saved.reserved, 1234);
+    EXPECT_EQ(saved.fish[1].spareText, QStringLiteral("そのまま"));
+    EXPECT_TRUE(bytes.endsWith("tail bytes beyond the record"));
+}
+
+}  // namespace
