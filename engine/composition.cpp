@@ -15,8 +15,7 @@ int TankEngine::fishInUse() const
 
 void TankEngine::DrawSprite(const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY)
 {
-    bitBlt(scene_.work, x, y, width, height, sheet, sourceX, maskY, RasterOp::SrcErase);
-    bitBlt(scene_.work, x, y, width, height, sheet, sourceX, 0, RasterOp::SrcInvert);
+    maskedBlt(scene_.work, x, y, width, height, sheet, sourceX, maskY);
 }
 
 void TankEngine::DrawAccessories()

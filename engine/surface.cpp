@@ -36,8 +36,8 @@ void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx
         auto* d = reinterpret_cast<std::uint32_t*>(dst.scanLine(dy + row)) + dx;
         switch (op) {
         case RasterOp::SrcCopy:
-            for (int i = 0; i < w; ++i)
-                d[i] = s[i] | kOpaque;
+            // RGB32 keeps the top byte at 0xFF already.
+            std::memcpy(d, s, std::size_t(w) * sizeof(std::uint32_t));
             break;
         case RasterOp::SrcErase:
             for (int i = 0; i < w; ++i)
@@ -48,5 +48,33 @@ void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx
                 d[i] = ((s[i] ^ d[i]) & kColour) | kOpaque;
             break;
         }
+    }
+}
+
+void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, int sx, int maskY)
+{
+    const QRect sheetRect = sheet.rect();
+    const bool inside = w > 0 && h > 0 && sheetRect.contains(QRect(sx, maskY, w, h))
+        && sheetRect.contains(QRect(sx, 0, w, h));
+    if (!inside || dst.isNull()) {
+        // Near the sheet's edges the two transfers clip differently; keep them apart.
+        bitBlt(dst, dx, dy, w, h, sheet, sx, maskY, RasterOp::SrcErase);
+        bitBlt(dst, dx, dy, w, h, sheet, sx, 0, RasterOp::SrcInvert);
+        return;
+    }
+    // Clip against the destination only; the sheet holds the whole block.
+    int x0 = std::max(0, -dx), y0 = std::max(0, -dy);
+    const int x1 = std::min(w, dst.width() - dx), y1 = std::min(h, dst.height() - dy);
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    constexpr std::uint32_t kColour = 0x00FFFFFF;
+    constexpr std::uint32_t kOpaque = 0xFF000000;
+    for (int row = y0; row < y1; ++row) {
+        const auto* m = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(maskY + row)) + sx;
+        const auto* img = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(row)) + sx;
+        // The work surface is never the sheet, so the compiler may vectorize freely.
+        std::uint32_t* __restrict d = reinterpret_cast<std::uint32_t*>(dst.scanLine(dy + row)) + dx;
+        for (int i = x0; i < x1; ++i)
+            d[i] = (((m[i] & ~d[i]) ^ img[i]) & kColour) | kOpaque;
     }
 }

@@ -15,3 +15,7 @@ QImage makeSurface(int width, int height, QRgb fill = qRgb(255, 255, 255));
 // Transfers the w x h block at (sx, sy) of src to (dx, dy) of dst. Pixels outside
 // either picture are left alone: the block is clipped against both.
 void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx, int sy, RasterOp op);
+
+// The two-step masked transfer in one pass: SRCERASE from (sx, maskY), then SRCINVERT
+// from (sx, 0). Gives exactly the pixels of the two separate transfers.
+void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, int sx, int maskY);

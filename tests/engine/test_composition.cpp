@@ -65,6 +65,32 @@ TEST(BlockTransfer, ClipsAgainstBothPicturesAtEveryEdge)
     EXPECT_EQ(dst.pixel(0, 0), kWhite);
 }
 
+TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfers)
+{
+    QImage sheet = makeSurface(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            sheet.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5) & 255, (y * 71) & 255));
+    const QImage background = [] {
+        QImage b = makeSurface(50, 50);
+        for (int y = 0; y < 50; ++y)
+            for (int x = 0; x < 50; ++x)
+                b.setPixel(x, y, qRgb((x * 13) & 255, (y * 29) & 255, ((x + y) * 7) & 255));
+        return b;
+    }();
+    for (int dx : {-12, 0, 30, 45})
+        for (int dy : {-8, 0, 41})
+            for (int sx : {-3, 0, 25, 35})
+                for (int maskY : {0, 12, 20}) {
+                    QImage twoSteps = background.copy();
+                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, maskY, RasterOp::SrcErase);
+                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, 0, RasterOp::SrcInvert);
+                    QImage onePass = background.copy();
+                    maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
+                    ASSERT_EQ(onePass, twoSteps) << dx << "," << dy << " from " << sx << "," << maskY;
+                }
+}
+
 class Composition : public ::testing::Test {
 protected:
     Composition() : engine(settings, scene, state, random)
