@@ -58,6 +58,13 @@ private:
     // Number of fish the loops may touch: fishTotal kept inside the arrays.
     int fishInUse() const;
 
+    // Stores a value computed in int into a record member. A hand-edited SET may hold
+    // numbers near the limits; they stop there instead of wrapping to the other side.
+    static std::int16_t toInt16(int v)
+    {
+        return static_cast<std::int16_t>(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
+    }
+
     TankSettings& settings_;
     Scene& scene_;
     EngineState& state_;
