@@ -1,0 +1,172 @@
+#include "app/module1.h"
+#include "app/settings_file.h"
+#include "ui/main/main_window.h"
+#include "ui/main/tank_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Recorder : Messenger {
+    void show(const QString& text, const QString& title) override { shown.push_back({text, title}); }
+    std::vector<std::pair<QString, QString>> shown;
+};
+
+class StartProcedure : public ::testing::Test {
+protected:
+    QString setPath() const { return dir.filePath(QStringLiteral("SET")); }
+    void writeSet(const TankSettings& s) const
+    {
+        QFile f(setPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(serializeSettings(s));
+    }
+    TankSettings savedRecord() const
+    {
+        QFile f(setPath());
+        return f.open(QIODevice::ReadOnly) ? parseSettings(f.readAll()) : TankSettings{};
+    }
+    std::unique_ptr<Module1> start()
+    {
+        auto program = std::make_unique<Module1>(messages, setPath());
+        program->Main();
+        QCoreApplication::processEvents();  // the deferred start-up messages
+        return program;
+    }
+
+    QTemporaryDir dir;
+    Recorder messages;
+};
+
+TEST_F(StartProcedure, FirstRunCreatesSetAndShowsOneFishInAFixedTankWindow)
+{
+    auto program = start();
+    MainWindow& w = program->mainFrm();
+    EXPECT_TRUE(QFile::exists(setPath()));
+    EXPECT_EQ(QFileInfo(setPath()).size(), 0);
+    EXPECT_TRUE(messages.shown.empty());
+
+    EXPECT_EQ(program->settings().fishTotal, 1);
+    EXPECT_EQ(program->settings().kinds[0].count, 1);
+    EXPECT_EQ(program->settings().fish[0].frameX, 375);
+    EXPECT_GE(program->settings().fish[0].y, 0);
+    EXPECT_LE(program->settings().fish[0].y, 224);
+
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("ぽんでる"));
+    EXPECT_EQ(w.suisouView->size(), QSize(500, 300));
+    EXPECT_EQ(w.suisouView->mapTo(&w, QPoint(0, 0)), QPoint(0, w.menuBar()->height()));
+    EXPECT_EQ(w.size(), QSize(500, 300 + w.menuBar()->height()));
+    EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(w.engineState().twipsX, 1440 / qRound(w.screen()->logicalDotsPerInchX()));
+
+    QStringList bar;
+    for (QAction* a : w.menuBar()->actions())
+        bar << a->text();
+    EXPECT_EQ(bar, (QStringList{QStringLiteral("終了"), QStringLiteral("世話"), QStringLiteral("設定")}));
+    EXPECT_EQ(w.mnuSewa->actions().value(0)->text(), QStringLiteral("餌やり"));
+    EXPECT_EQ(w.mnuSet->actions().value(0)->text(), QStringLiteral("数＆種類"));
+    EXPECT_EQ(w.Timer1->interval(), 100);
+    EXPECT_EQ(w.Timer2->interval(), 2500);
+    EXPECT_TRUE(w.Timer1->isActive() && w.Timer2->isActive());
+    w.close();
+}
+
+TEST_F(StartProcedure, StartHeightsRepeatFromRunToRun)
+{
+    TankSettings s;
+    s.fishTotal = 5;
+    s.kinds[0].count = 5;
+    writeSet(s);
+    std::array<std::int16_t, 5> first{};
+    {
+        auto program = start();
+        for (int i = 0; i < 5; ++i)
+            first[std::size_t(i)] = program->settings().fish[std::size_t(i)].y;
+        program->mainFrm().hide();
+    }
+    auto again = start();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(again->settings().fish[std::size_t(i)].y, first[std::size_t(i)]);
+    again->mainFrm().hide();
+}
+
+TEST_F(StartProcedure, MissingPicturesAreReportedOnceEachAndTheRecordKeepsThem)
+{
+    TankSettings s;
+    s.fishTotal = 2;
+    s.lastKind = 1;
+    s.kinds[0].count = 1;
+    s.kinds[1] = {1, QStringLiteral("赤"), dir.filePath(QStringLiteral("gone.pat"))};
+    s.fishKindOf = {0, 1, 0, 0, 0};
+    s.accessoryCount = 1;
+    s.accessories[0].name = QStringLiteral("水草");
+    s.accessories[0].picturePath = dir.filePath(QStringLiteral("plant.acc"));
+    QFile text(s.accessories[0].picturePath);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is not a picture\n");
+    text.close();
+    writeSet(s);
+
+    auto program = start();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[0].first.contains(QStringLiteral("gone.pat")));
+    EXPECT_TRUE(messages.shown[1].first.contains(QStringLiteral("plant.acc")));
+    for (const auto& m : messages.shown)
+        EXPECT_EQ(m.second, QStringLiteral("ｴﾗｰ"));
+    Scene& scene = program->mainFrm().scene();
+    EXPECT_EQ(scene.pat[1], scene.pat[0]) << "fish of a missing kind keep the built-in look";
+
+    program->mainFrm().engine().AnimateTank();  // draws without the accessory picture
+    program->mainFrm().close();
+    const TankSettings saved = savedRecord();
+    EXPECT_EQ(saved.kinds[1].patternPath, s.kinds[1].patternPath);
+    EXPECT_EQ(saved.accessories[0].picturePath, s.accessories[0].picturePath);
+}
+
+TEST_F(StartProcedure, UnreadableSetStartsOnDefaultsAndReportsBothEnds)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("SET")));
+    auto program = start();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].first.contains(QStringLiteral("SET")));
+    EXPECT_EQ(program->settings().fishTotal, 1);
+    program->mainFrm().close();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_TRUE(messages.shown[1].first.contains(QStringLiteral("保存できません")));
+}
+
+TEST_F(StartProcedure, EveryWayOfClosingWritesTheRecord)
+{
+    TankSettings s;
+    s.fishTotal = 1;
+    s.kinds[0].count = 1;
+    s.fish[0] = {321, 0, 4, 0, -5, QStringLiteral("x"), 0};
+    writeSet(s);
+    {
+        auto program = start();
+        program->mainFrm().close();
+        EXPECT_EQ(savedRecord().fish[0].x, 321);
+        EXPECT_EQ(savedRecord().fish[0].swimMode, 4);
+        EXPECT_EQ(savedRecord().fish[0].spareText, QStringLiteral("x"));
+    }
+    QFile::remove(setPath());
+    auto program = start();
+    program->settings().reserved = 99;
+    program->mainFrm().mnuEnd->trigger();
+    EXPECT_FALSE(program->mainFrm().isVisible());
+    EXPECT_EQ(savedRecord().reserved, 99);
+    EXPECT_EQ(QFileInfo(setPath()).size(), 190);
+}
+
+}  // namespace
