@@ -31,9 +31,13 @@ void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx
 
     constexpr std::uint32_t kColour = 0x00FFFFFF;
     constexpr std::uint32_t kOpaque = 0xFF000000;
-    for (int row = 0; row < h; ++row) {
-        const auto* s = reinterpret_cast<const std::uint32_t*>(src.constScanLine(sy + row)) + sx;
-        auto* d = reinterpret_cast<std::uint32_t*>(dst.scanLine(dy + row)) + dx;
+    // scanLine() checks for sharing on every call; take the pointers once.
+    const qsizetype srcStride = src.bytesPerLine() / 4, dstStride = dst.bytesPerLine() / 4;
+    const auto* srcRow = reinterpret_cast<const std::uint32_t*>(src.constBits()) + sy * srcStride + sx;
+    auto* dstRow = reinterpret_cast<std::uint32_t*>(dst.bits()) + dy * dstStride + dx;
+    for (int row = 0; row < h; ++row, srcRow += srcStride, dstRow += dstStride) {
+        const auto* s = srcRow;
+        auto* d = dstRow;
         switch (op) {
         case RasterOp::SrcCopy:
             // RGB32 keeps the top byte at 0xFF already.
@@ -69,11 +73,14 @@ void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, i
         return;
     constexpr std::uint32_t kColour = 0x00FFFFFF;
     constexpr std::uint32_t kOpaque = 0xFF000000;
+    const qsizetype sheetStride = sheet.bytesPerLine() / 4, dstStride = dst.bytesPerLine() / 4;
+    const auto* sheetBits = reinterpret_cast<const std::uint32_t*>(sheet.constBits());
+    auto* dstBits = reinterpret_cast<std::uint32_t*>(dst.bits());
     for (int row = y0; row < y1; ++row) {
-        const auto* m = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(maskY + row)) + sx;
-        const auto* img = reinterpret_cast<const std::uint32_t*>(sheet.constScanLine(row)) + sx;
+        const std::uint32_t* m = sheetBits + (maskY + row) * sheetStride + sx;
+        const std::uint32_t* img = sheetBits + row * sheetStride + sx;
         // The work surface is never the sheet, so the compiler may vectorize freely.
-        std::uint32_t* __restrict d = reinterpret_cast<std::uint32_t*>(dst.scanLine(dy + row)) + dx;
+        std::uint32_t* __restrict d = dstBits + (dy + row) * dstStride + dx;
         for (int i = x0; i < x1; ++i)
             d[i] = (((m[i] & ~d[i]) ^ img[i]) & kColour) | kOpaque;
     }
