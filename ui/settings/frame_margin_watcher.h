@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QMargins>
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+// Our windows are placed by their outer size, but the window manager's frame is known
+// only after the window is mapped. This calls back whenever the frame margins the window
+// system reports differ from those last seen (at most once on most desktops, never
+// without a window manager).
+class FrameMarginWatcher : public QObject {
+public:
+    FrameMarginWatcher(QWidget* window, std::function<void(const QMargins&)> changed);
+
+    // The margins as the window system reports them now (zero before it knows).
+    static QMargins marginsOf(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* window_;
+    std::function<void(const QMargins&)> changed_;
+    QMargins last_;
+};

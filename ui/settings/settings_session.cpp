@@ -1,0 +1,47 @@
+#include "ui/settings/settings_session.h"
+
+#include "ui/main/main_window.h"
+#include "ui/settings/settings_dialog.h"
+
+SettingsSession& SettingsSession::of(MainWindow& mainFrm)
+{
+    if (auto* existing = mainFrm.findChild<SettingsSession*>(QString(), Qt::FindDirectChildrenOnly))
+        return *existing;
+    return *new SettingsSession(mainFrm);
+}
+
+SettingsSession::SettingsSession(MainWindow& mainFrm) : QObject(&mainFrm), mainFrm_(mainFrm)
+{
+    setObjectName(QStringLiteral("settingsSession"));
+    // A signal or the end command may close the main window while a dialog is open.
+    connect(&mainFrm, &MainWindow::unloaded, this, &SettingsSession::closeWindows);
+}
+
+SettingsSession::~SettingsSession()
+{
+    // Neither window is a child of the main window, so nothing else deletes them.
+    delete dialog_.data();
+}
+
+SettingsDialog* SettingsSession::dialog() const
+{
+    return dialog_ && dialog_->isOpen() ? dialog_.data() : nullptr;
+}
+
+SettingsDialog& SettingsSession::loadDialog()
+{
+    if (SettingsDialog* open = dialog()) {
+        open->raise();
+        open->activateWindow();
+        return *open;
+    }
+    dialog_ = new SettingsDialog(*this);
+    dialog_->Form_Load();
+    return *dialog_;
+}
+
+void SettingsSession::closeWindows()
+{
+    if (SettingsDialog* open = dialog())
+        open->close();
+}
