@@ -424,6 +424,7 @@ void SettingsDialog::com_Kindel_Click()
 void SettingsDialog::com_KinTui_Click()
 {
     work_.chooserMode = 0;
+    session_.loadChooser();
 }
 
 void SettingsDialog::List2_Click()
@@ -469,6 +470,7 @@ void SettingsDialog::com_AccDel_Click()
 void SettingsDialog::com_AccTui_Click()
 {
     work_.chooserMode = 1;
+    session_.loadChooser();
 }
 
 void SettingsDialog::com_Set_Click()

@@ -1,5 +1,6 @@
 #include "ui/settings/settings_session.h"
 
+#include "ui/chooser/file_chooser.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/settings_dialog.h"
 
@@ -20,6 +21,7 @@ SettingsSession::SettingsSession(MainWindow& mainFrm) : QObject(&mainFrm), mainF
 SettingsSession::~SettingsSession()
 {
     // Neither window is a child of the main window, so nothing else deletes them.
+    delete chooser_.data();
     delete dialog_.data();
 }
 
@@ -40,8 +42,24 @@ SettingsDialog& SettingsSession::loadDialog()
     return *dialog_;
 }
 
+FileChooser* SettingsSession::chooser() const
+{
+    return chooser_ && chooser_->isOpen() ? chooser_.data() : nullptr;
+}
+
+FileChooser& SettingsSession::loadChooser()
+{
+    if (FileChooser* open = chooser())
+        return *open;
+    chooser_ = new FileChooser(*this);
+    chooser_->Form_Load();
+    return *chooser_;
+}
+
 void SettingsSession::closeWindows()
 {
+    if (FileChooser* open = chooser())
+        open->close();
     if (SettingsDialog* open = dialog())
         open->close();
 }

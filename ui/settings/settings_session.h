@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
+class FileChooser;
 class MainWindow;
 class SettingsDialog;
 
@@ -28,6 +29,11 @@ public:
     // Loads the settings dialog unless it is open already; returns the open one.
     SettingsDialog& loadDialog();
 
+    // The file chooser while it is open, else null.
+    FileChooser* chooser() const;
+    // Loads the file chooser; an open one is left exactly as it is.
+    FileChooser& loadChooser();
+
 private:
     explicit SettingsSession(MainWindow& mainFrm);
     void closeWindows();
@@ -35,4 +41,5 @@ private:
     MainWindow& mainFrm_;
     SettingsWorkingCopy work_;
     QPointer<SettingsDialog> dialog_;
+    QPointer<FileChooser> chooser_;
 };

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QComboBox>
+
+// The machine's drives as a drop-down list: drive letters on Windows, the mounted
+// file-system roots elsewhere.
+class DriveList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget* parent = nullptr);
+
+    // Reads the drives afresh.
+    void refresh();
+    // The root of the drive shown.
+    QString drive() const;
+    // Shows the drive that holds the path, without announcing a choice.
+    void showDriveOf(const QString& path);
+
+    static QString driveOf(const QString& path);
+
+signals:
+    // The user picked a drive.
+    void driveChosen(const QString& root);
+};
