@@ -65,7 +65,7 @@ protected:
         if (!launcher.waitForStarted(10000))
             return false;
         bool appeared = false;
-        for (int i = 0; i < 200 && !appeared && launcher.state() == QProcess::Running; ++i) {
+        for (int i = 0; i < 400 && !appeared && launcher.state() == QProcess::Running; ++i) {
             QThread::msleep(50);
             appeared = QFileInfo::exists(expectedHome + QStringLiteral("/SET"));
         }

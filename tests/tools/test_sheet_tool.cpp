@@ -104,7 +104,7 @@ TEST(SheetCheck, FindsGreyMaskPixelsAndPointsAtThem)
     ASSERT_EQ(report.problems.size(), 1u);
     EXPECT_EQ(report.problems[0].kind, ProblemKind::GreyMask);
     EXPECT_TRUE(report.problems[0].text.startsWith(QStringLiteral("2 pixels of the mask row")));
-    EXPECT_TRUE(report.problems[0].text.contains(QStringLiteral("first at x 205, y 240; frames 2, 7")));
+    EXPECT_TRUE(report.problems[0].text.contains(QStringLiteral("first at x 205, y 240, colour 128, 128, 128; frames 2, 7")));
 }
 
 TEST(SheetCheck, FindsImageAndMaskThatDisagree)
@@ -116,7 +116,7 @@ TEST(SheetCheck, FindsImageAndMaskThatDisagree)
     ASSERT_EQ(h.problems.size(), 1u);
     EXPECT_EQ(h.problems[0].kind, ProblemKind::Disagreement);
     EXPECT_TRUE(h.problems[0].text.contains(QStringLiteral("have colour where the mask is white")));
-    EXPECT_TRUE(h.problems[0].text.contains(QStringLiteral("x 80, y 5; cell 1")));
+    EXPECT_TRUE(h.problems[0].text.contains(QStringLiteral("x 80, y 5, colour 250, 250, 250; cell 1")));
 
     // Pure white inside the silhouette.
     QImage hole = goodSheet(kLandscapeLayout);

@@ -36,6 +36,7 @@ QRgb rgb(const QImage& img, int x, int y)
     return reinterpret_cast<const QRgb*>(img.constScanLine(y))[x] & 0xFFFFFF;
 }
 
+
 QString colourText(QRgb c)
 {
     return QStringLiteral("%1, %2, %3").arg(qRed(c)).arg(qGreen(c)).arg(qBlue(c));
@@ -60,13 +61,17 @@ struct Finding {
         cells.insert(cell);
     }
 
-    QString where(const SheetLayout& layout) const
+    QString where(const SheetLayout& layout, bool withColour = false) const
     {
         QStringList names;
         for (int c : cells)
             names << QString::number(c);
         const QString word = layout.cellWord() + (cells.size() > 1 ? QStringLiteral("s") : QString());
-        return QStringLiteral("first at x %1, y %2; %3 %4").arg(x).arg(y).arg(word, names.join(QStringLiteral(", ")));
+        const QString shade = withColour ? QStringLiteral(", colour %1").arg(colourText(colour)) : QString();
+        return QStringLiteral("first at x %1, y %2%3; %4 %5")
+            .arg(x)
+            .arg(y)
+            .arg(shade, word, names.join(QStringLiteral(", ")));
     }
 };
 
@@ -236,18 +241,17 @@ SheetReport checkSheetLayout(const QImage& picture, const SheetLayout& layout)
     if (grey.count > 0) {
         report.problems.push_back(
             {ProblemKind::GreyMask,
-             QStringLiteral("%1 of the mask row are neither pure black nor pure white (%2, colour %3):"
+             QStringLiteral("%1 of the mask row are neither pure black nor pure white (%2):"
                             " the mask must be a hard black silhouette on white, without smoothed edges")
-                 .arg(pixels(grey.count), grey.where(layout), colourText(grey.colour))});
+                 .arg(pixels(grey.count), grey.where(layout, true))});
     }
     if (colourOverWhite.count > 0) {
         report.problems.push_back(
             {ProblemKind::Disagreement,
              QStringLiteral("image and mask disagree: %1 of the image row have colour where the mask is white"
-                            " (%2, colour %3); they would be drawn as stray colours around the sprite."
+                            " (%2); they would be drawn as stray colours around the sprite."
                             " The picture must be pure white wherever its mask is")
-                 .arg(pixels(colourOverWhite.count), colourOverWhite.where(layout),
-                      colourText(colourOverWhite.colour))});
+                 .arg(pixels(colourOverWhite.count), colourOverWhite.where(layout, true))});
     }
     if (whiteOverBlack.count > 0) {
         report.problems.push_back(
