@@ -3,19 +3,22 @@
 #include <chrono>
 
 namespace {
-constexpr std::mt19937::result_type kStartSeed = 0x5EED;
+constexpr std::uint64_t kStartSeed = 0x5EED;
 }
 
-RandomSource::RandomSource() : generator_(kStartSeed) {}
+RandomSource::RandomSource() : state_(kStartSeed) {}
 
+// splitmix64: a reseed is one store, where a Mersenne Twister refills 624 words.
 double RandomSource::next()
 {
-    // 24 random bits, the precision of a single-precision value; k / 2^24 < 1.
-    return double(generator_() >> 8) / double(1u << 24);
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return double(z >> 40) / double(1u << 24);
 }
 
 void RandomSource::reseed()
 {
-    const auto ticks = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    generator_.seed(static_cast<std::mt19937::result_type>(ticks ^ (ticks >> 32)));
+    state_ = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }

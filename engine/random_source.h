@@ -1,6 +1,6 @@
 #pragma once
 
-#include <random>
+#include <cstdint>
 
 // Uniform values in [0, 1). Starts from a fixed seed, so draws made before the first
 // reseed (the fishes' start heights) repeat from run to run.
@@ -15,5 +15,5 @@ public:
     virtual void reseed();
 
 private:
-    std::mt19937 generator_;
+    std::uint64_t state_;
 };
