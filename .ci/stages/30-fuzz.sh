@@ -31,6 +31,13 @@ built=$(date +%s)
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The targets write their files in memory where the machine allows; whatever a run that
+# ends abruptly leaves there goes with this folder.
+shm=/dev/shm
+[ -d "$shm" ] && [ -w "$shm" ] || shm=${TMPDIR:-/tmp}
+PONDEL_FUZZ_SCRATCH=$(mktemp -d "$shm/pondel-fuzz.XXXXXX")
+export PONDEL_FUZZ_SCRATCH
+trap 'rm -rf "$PONDEL_FUZZ_SCRATCH"' EXIT
 rm -rf "$build/seeds" "$build/corpus" "$build/artifacts"
 mkdir -p "$build/artifacts"
 "$build/tests/fuzz/pondel-fuzz-seeds" "$build/seeds"

@@ -40,12 +40,15 @@ inline void ensureApplication()
     (void)app;
 }
 
-// One folder for the whole run; each input overwrites the same files. In memory where
-// the machine has it: saving syncs the file, and a disk sync per input costs most of a run.
+// One folder for the whole run, inside $PONDEL_FUZZ_SCRATCH if set; each input overwrites
+// the same files. In memory where the machine has it: saving syncs the file, and a disk
+// sync per input costs most of a run.
 inline const QDir& scratch()
 {
-    static const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
-                                                                                    : QDir::tempPath();
+    static const QString base = !qEnvironmentVariableIsEmpty("PONDEL_FUZZ_SCRATCH")
+        ? qEnvironmentVariable("PONDEL_FUZZ_SCRATCH")
+        : QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
+                                                             : QDir::tempPath();
     static const QTemporaryDir dir(base + QStringLiteral("/pondel-fuzz-XXXXXX"));
     static const QDir d(dir.path());
     return d;
