@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -151,17 +152,39 @@ QByteArray overwriteInPlace(const QByteArray& oldBytes, const QByteArray& record
     return record + oldBytes.mid(record.size());
 }
 
+namespace {
+
+// The longest record: every one of its 23 texts at the 65535 bytes its count can say.
+constexpr qint64 kLongestRecord = 190 + 23 * qint64(65535);
+
+// Only a plain file (or a link to one) is read or replaced: a device or a pipe named
+// SET would never end, and a folder cannot hold the record.
+std::optional<QString> notAPlainFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return std::nullopt;
+    if (info.isDir())
+        return QStringLiteral("同じ名前のフォルダがあります");
+    if (!info.isFile())
+        return QStringLiteral("通常のファイルではありません");
+    return std::nullopt;
+}
+
+}  // namespace
+
 FileOutcome readSettingsFile(TankSettings& settings, const QString& path)
 {
     settings = TankSettings{};
     QFile file(path);
-    if (QFileInfo(path).isDir())
-        return {false, QStringLiteral("フォルダです")};
+    if (auto why = notAPlainFile(path))
+        return {false, *why};
     // Read-write like the original opening, so a missing file is created; a file we may
     // only read is still read.
     if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
         return {false, file.errorString()};
-    const QByteArray bytes = file.readAll();
+    // Bytes beyond the longest possible record are never part of it.
+    const QByteArray bytes = file.read(kLongestRecord);
     if (file.error() != QFileDevice::NoError)
         return {false, file.errorString()};
     settings = parseSettings(bytes);
@@ -170,25 +193,33 @@ FileOutcome readSettingsFile(TankSettings& settings, const QString& path)
 
 FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path)
 {
-    if (QFileInfo(path).isDir())
-        return {false, QStringLiteral("同じ名前のフォルダがあります")};
-    QByteArray old;
-    {
-        QFile in(path);
-        if (in.exists() && in.open(QIODevice::ReadOnly))
-            old = in.readAll();
-    }
-    const QByteArray bytes = overwriteInPlace(old, serializeSettings(settings));
+    if (auto why = notAPlainFile(path))
+        return {false, *why};
+    const QByteArray record = serializeSettings(settings);
 
+    // The new file is the record followed by the old file's bytes beyond it, copied in
+    // pieces so a large old file costs no memory.
     QSaveFile out(path);
-    if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit())
-        return {};
+    if (out.open(QIODevice::WriteOnly) && out.write(record) == record.size()) {
+        QFile old(path);
+        bool copied = true;
+        if (old.exists() && old.open(QIODevice::ReadOnly) && old.size() > record.size() && old.seek(record.size())) {
+            while (copied && !old.atEnd()) {
+                const QByteArray chunk = old.read(1 << 16);
+                copied = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+            }
+        }
+        if (copied && out.commit())
+            return {};
+    }
     const QString saveError = out.errorString();
+    out.cancelWriting();
 
-    // A folder we may not create files in can still hold a SET we may overwrite.
+    // A folder we may not create files in can still hold a SET we may overwrite; in
+    // place, the old tail simply stays where it is.
     QFile inPlace(path);
     if (inPlace.exists() && inPlace.open(QIODevice::ReadWrite)) {
-        if (inPlace.write(bytes) == bytes.size() && inPlace.flush())
+        if (inPlace.write(record) == record.size() && inPlace.flush())
             return {};
         return {false, inPlace.errorString()};
     }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -182,6 +183,44 @@ TEST_F(SettingsFileOnDisk, FolderNamedSetIsReportedNotCrashedOn)
     EXPECT_FALSE(read.error.isEmpty());
     EXPECT_EQ(s, TankSettings{});
     EXPECT_FALSE(writeSettingsFile(firstRun(), path()).ok);
+}
+
+TEST_F(SettingsFileOnDisk, SetThatIsADeviceOrAPipeIsRefusedInsteadOfReadForever)
+{
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path()));
+    TankSettings s = firstRun();
+    EXPECT_FALSE(readSettingsFile(s, path()).ok);
+    EXPECT_EQ(s, TankSettings{});
+    EXPECT_FALSE(writeSettingsFile(firstRun(), path()).ok);
+
+    const QString fifo = path(QStringLiteral("FIFO"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(readSettingsFile(s, fifo).ok);
+    EXPECT_FALSE(writeSettingsFile(firstRun(), fifo).ok);
+}
+
+TEST_F(SettingsFileOnDisk, HugeSetIsReadAsFarAsARecordGoesAndKeepsItsTailOnSaving)
+{
+    constexpr qint64 kHuge = 24 * 1024 * 1024;
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(serializeSettings(firstRun()));
+        ASSERT_TRUE(f.resize(kHuge));
+        ASSERT_TRUE(f.seek(kHuge - 4));
+        f.write("tail");
+    }
+    TankSettings s;
+    ASSERT_TRUE(readSettingsFile(s, path()).ok);
+    EXPECT_EQ(s, firstRun());
+    s.reserved = 5;
+    ASSERT_TRUE(writeSettingsFile(s, path()).ok);
+    EXPECT_EQ(QFileInfo(path()).size(), kHuge);
+    QFile f(path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(parseSettings(f.read(190)).reserved, 5);
+    ASSERT_TRUE(f.seek(kHuge - 4));
+    EXPECT_EQ(f.read(4), QByteArray("tail"));
 }
 
 TEST_F(SettingsFileOnDisk, ReadOnlyFolderStillSavesOverAWritableFile)

@@ -43,23 +43,26 @@ class XServer {
 public:
     XServer()
     {
-        for (int n = 90; n < 190; ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))
-                || QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            process_.start(QStringLiteral("Xvfb"), {QStringLiteral(":%1").arg(n), QStringLiteral("-screen"),
-                                                   QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-            if (!process_.waitForStarted(5000))
-                return;
-            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-            if (waitUntil([&] { return QFile::exists(socket) || process_.state() == QProcess::NotRunning; }, 10000)
-                && process_.state() == QProcess::Running) {
-                display_ = QStringLiteral(":%1").arg(n);
-                return;
-            }
-            process_.waitForFinished(1000);  // lost a race for this display; try the next
-        }
+        // Xvfb picks a free display itself and writes its number once it accepts
+        // clients, so tests started side by side never race for one.
+        process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                               QStringLiteral("-screen"), QStringLiteral("0"),
+                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                                               QStringLiteral("tcp")});
+        if (!process_.waitForStarted(5000))
+            return;
+        QByteArray out;
+        waitUntil(
+            [&] {
+                process_.waitForReadyRead(100);
+                out += process_.readAllStandardOutput();
+                return out.contains('\n') || process_.state() == QProcess::NotRunning;
+            },
+            15000, 1);
+        bool ok = false;
+        const int n = out.trimmed().toInt(&ok);
+        if (ok && process_.state() == QProcess::Running)
+            display_ = QStringLiteral(":%1").arg(n);
     }
     ~XServer()
     {
