@@ -331,6 +331,91 @@ TEST(SheetMake, PaletteKeepsTheMaskConventionAndWritesEightBits)
     EXPECT_EQ(QImage(eight).convertToFormat(QImage::Format_RGB32), reduced);
 }
 
+TEST(SheetMake, AnyLayoutFromPicturesOfTheCellSize)
+{
+    // The built-in bubble sheet: two cells of 30 x 30 side by side.
+    const SheetLayout bubbles{SheetKind::Other, 30, 30, 2};
+    const std::vector<QImage> cells{spritePicture({30, 30}, QColor(40, 90, 230)),
+                                    spritePicture({30, 30}, QColor(40, 175, 80))};
+    MakeRequest request;
+    request.layout = bubbles;
+    request.pictures = cells;
+    const MakeResult made = makeSheet(request);
+    ASSERT_TRUE(made.ok()) << made.error.toStdString();
+    EXPECT_EQ(made.sheet.size(), QSize(60, 60));
+    EXPECT_TRUE(checkSheetLayout(made.sheet, bubbles).usable());
+    for (int k = 0; k < 2; ++k)
+        expectSameCell(sheetCell(made.sheet, bubbles, k), cells[std::size_t(k)], "bubble cell");
+
+    request.pictures.assign(3, cells.front());
+    EXPECT_TRUE(makeSheet(request).error.contains(QStringLiteral("2 pictures (one per cell) or one; got 3")));
+    request.layout = SheetLayout{};
+    request.pictures = cells;
+    EXPECT_FALSE(makeSheet(request).ok());
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+quint32 le(const QByteArray& bytes, int at, int size)
+{
+    quint32 v = 0;
+    for (int i = size - 1; i >= 0; --i)
+        v = (v << 8) | uchar(bytes[at + i]);
+    return v;
+}
+
+TEST(SheetWrite, SameBytesEveryTimeAndEightBitsForAFewColours)
+{
+    // Four colours: few enough that a general-purpose writer would pack them into 4 bits,
+    // which the program's built-in pictures must not be.
+    QImage sheet(60, 60, QImage::Format_RGB32);
+    sheet.fill(kWhite);
+    for (int k = 0; k < 2; ++k)
+        for (int y = 5; y < 25; ++y)
+            for (int x = 5; x < 25; ++x) {
+                sheet.setPixel(k * 30 + x, y, k == 0 ? qRgb(40, 90, 230) : qRgb(40, 175, 80));
+                sheet.setPixel(k * 30 + x, 30 + y, kBlack);
+            }
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.bmp"));
+    const QString b = dir.filePath(QStringLiteral("b.bmp"));
+    ASSERT_TRUE(writeSheet(sheet, a));
+    ASSERT_TRUE(writeSheet(sheet.convertToFormat(QImage::Format_ARGB32), b));
+    const QByteArray bytes = fileBytes(a);
+    ASSERT_EQ(bytes, fileBytes(b));
+    ASSERT_GE(bytes.size(), 70);
+    EXPECT_EQ(le(bytes, 28, 2), 8u);   // bits per pixel
+    EXPECT_EQ(le(bytes, 46, 4), 4u);   // colours used
+    EXPECT_EQ(le(bytes, 10, 4), 70u);  // pixels right after the palette
+    // The palette in colour order, so it does not depend on where a colour first appears.
+    const std::vector<quint32> palette{0x000000, 0x285AE6, 0x28AF50, 0xFFFFFF};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(le(bytes, 54 + 4 * i, 4), palette[std::size_t(i)]) << "entry " << i;
+    EXPECT_EQ(QImage(a).convertToFormat(QImage::Format_RGB32), sheet);
+
+    // Reducing the same picture twice gives the same colours too.
+    QImage many = goodSheet(kPatternLayout);
+    EXPECT_EQ(reduceColours(many), reduceColours(many));
+}
+
+TEST(SheetWrite, FailureSaysWhyAndLeavesNoFile)
+{
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(writeSheet(goodSheet(kPatternLayout), dir.filePath(QStringLiteral("none/x.pat")), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    error.clear();
+    const QString path = dir.filePath(QStringLiteral("empty.pat"));
+    EXPECT_FALSE(writeSheet(QImage(), path, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
 struct ToolRun {
     int exitCode;
     QString out;

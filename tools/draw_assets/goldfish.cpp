@@ -1,6 +1,6 @@
 #include "goldfish.h"
 
-#include "sheet_file.h"
+#include "canvas.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -316,28 +316,26 @@ void paintGoldfish(QPainter& p, FishPose pose)
     paintFin(p, pectoralFin(shape), {20, 45}, 14, 20, 60);
 }
 
-QImage drawGoldfishSheet()
+MakeResult drawGoldfishSheet()
 {
     constexpr int cell = 75;
     constexpr int scale = 4;
-    static constexpr std::array<FishPose, 6> leftPoses{FishPose::A, FishPose::B, FishPose::C,
-                                                       FishPose::B, FishPose::A, FishPose::D};
-    QImage sheet(cell * 12, cell * 2, QImage::Format_RGB32);
-    sheet.fill(kSheetWhite);
-    for (int k = 0; k < 6; ++k) {
+    static constexpr std::array<FishPose, kLeftFacingCells> leftPoses{FishPose::A, FishPose::B, FishPose::C,
+                                                                      FishPose::B, FishPose::A, FishPose::D};
+    MakeRequest request;
+    request.layout = kPatternLayout;
+    request.mirror = true;
+    request.palette = true;
+    for (FishPose pose : leftPoses) {
         QImage canvas = makeCanvas(cell, cell, scale);
         QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing);
         p.scale(scale, scale);
-        paintGoldfish(p, leftPoses[std::size_t(k)]);
+        paintGoldfish(p, pose);
         p.end();
-        stampCell(sheet, reduceCanvas(canvas, scale), k * cell, 0, cell);
+        request.pictures.push_back(reduceCanvas(canvas, scale));
     }
-    // Quantise before mirroring, so the right-facing cells stay exact mirror images.
-    sheet = limitTo256Colours(sheet);
-    for (int k = 0; k < 6; ++k)
-        mirrorColumn(sheet, (5 - k) * cell, (6 + k) * cell, cell);
-    return sheet;
+    return makeSheet(request);
 }
 
 QImage drawIcon()

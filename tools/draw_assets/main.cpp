@@ -3,7 +3,10 @@
 
 #include "goldfish.h"
 #include "scenery.h"
-#include "sheet_file.h"
+
+#include "engine/picture_loader.h"
+#include "tools/sheet/sheet_check.h"
+#include "tools/sheet/sheet_make.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -26,16 +29,37 @@ int main(int argc, char** argv)
     }
 
     bool ok = true;
+    // The program's pictures are 8-bit palette bitmaps.
     const auto bmp = [&](const QImage& picture, const char* name) {
-        if (!writeBmp(limitTo256Colours(picture), out.filePath(QString::fromLatin1(name)))) {
-            std::fprintf(stderr, "cannot write %s\n", name);
+        QString error;
+        if (!writeSheet(reduceColours(picture), out.filePath(QString::fromLatin1(name)), &error)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", name, qPrintable(error));
+            ok = false;
+            return false;
+        }
+        return true;
+    };
+    // A sheet is checked as made and once more as the program will read it.
+    const auto sheet = [&](const MakeResult& made, const SheetLayout& layout, const char* name) {
+        if (!made.ok()) {
+            std::fprintf(stderr, "%s: %s\n", name, qPrintable(made.error));
+            ok = false;
+            return;
+        }
+        if (!bmp(made.sheet, name))
+            return;
+        const LoadedPicture back = loadPicture(out.filePath(QString::fromLatin1(name)));
+        const SheetReport report = back.ok() ? checkSheetLayout(back.image, layout) : SheetReport{};
+        if (!back.ok() || !report.usable()) {
+            std::fprintf(stderr, "%s", qPrintable(back.ok() ? formatReport(QString::fromLatin1(name), report)
+                                                            : QStringLiteral("%1: %2\n").arg(name, back.error)));
             ok = false;
         }
     };
     bmp(drawTank(), "tank.bmp");
-    bmp(drawGoldfishSheet(), "goldfish.bmp");
-    bmp(drawFoodSheet(), "food.bmp");
-    bmp(drawBubbleSheet(), "bubbles.bmp");
+    sheet(drawGoldfishSheet(), kPatternLayout, "goldfish.bmp");
+    sheet(drawFoodSheet(), kFoodLayout, "food.bmp");
+    sheet(drawBubbleSheet(), kBubbleLayout, "bubbles.bmp");
 
     QImageWriter icon(out.filePath(QStringLiteral("icon.png")), "png");
     icon.setCompression(9);

@@ -1,6 +1,6 @@
 #include "scenery.h"
 
-#include "sheet_file.h"
+#include "canvas.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -13,6 +13,7 @@
 namespace {
 
 constexpr QRgb kWater = 0xFFCCFFCC;  // 204, 255, 204
+constexpr QRgb kAir = 0xFFFFFFFF;
 
 // A fixed-seed generator, so the gravel and the worms come out the same every run.
 class Lcg {
@@ -122,14 +123,14 @@ QImage drawTank()
 {
     QImage tank(500, 300, QImage::Format_RGB32);
     tank.fill(kWater);
-    fillRect(tank, 0, 0, 499, 5, kSheetWhite);
+    fillRect(tank, 0, 0, 499, 5, kAir);
     drawGravel(tank);
     drawPipe(tank);
     drawOutlet(tank);
     return tank;
 }
 
-QImage drawFoodSheet()
+MakeResult drawFoodSheet()
 {
     constexpr int scale = 4;
     QImage canvas = makeCanvas(50, 50, scale);
@@ -162,13 +163,14 @@ QImage drawFoodSheet()
     }
     p.end();
 
-    QImage sheet(50, 100, QImage::Format_RGB32);
-    sheet.fill(kSheetWhite);
-    stampCell(sheet, reduceCanvas(canvas, scale), 0, 0, 50);
-    return sheet;
+    MakeRequest request;
+    request.layout = kFoodLayout;
+    request.palette = true;
+    request.pictures = {reduceCanvas(canvas, scale)};
+    return makeSheet(request);
 }
 
-QImage drawBubbleSheet()
+MakeResult drawBubbleSheet()
 {
     struct Ring {
         QPointF centre;
@@ -176,8 +178,9 @@ QImage drawBubbleSheet()
     };
     static constexpr std::array<Ring, 3> cluster{{{{12.0, 19.0}, 7.0}, {{21.5, 9.5}, 5.0}, {{9.5, 6.5}, 3.5}}};
 
-    QImage sheet(60, 60, QImage::Format_RGB32);
-    sheet.fill(kSheetWhite);
+    MakeRequest request;
+    request.layout = kBubbleLayout;
+    request.palette = true;
     constexpr int scale = 4;
     for (int cell = 0; cell < 2; ++cell) {
         QImage canvas = makeCanvas(30, 30, scale);
@@ -202,7 +205,7 @@ QImage drawBubbleSheet()
             p.drawEllipse(r.centre + QPointF(-g, -g), 0.9, 0.9);
         }
         p.end();
-        stampCell(sheet, reduceCanvas(canvas, scale), cell * 30, 0, 30);
+        request.pictures.push_back(reduceCanvas(canvas, scale));
     }
-    return sheet;
+    return makeSheet(request);
 }

@@ -2,7 +2,6 @@
 
 #include "tools/sheet/sheet_check.h"
 
-#include <QImageWriter>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -168,15 +167,17 @@ MakeResult makeSheet(const MakeRequest& request)
 {
     const SheetLayout& layout = request.layout;
     const bool pattern = layout.kind == SheetKind::Pattern;
-    if (!pattern && !layout.isAccessory())
-        return {{}, QStringLiteral("only pattern and accessory sheets can be made")};
+    if (layout.cells <= 0 || layout.cellWidth <= 0 || layout.cellHeight <= 0)
+        return {{}, QStringLiteral("a sheet needs at least one cell")};
     const int wanted = picturesWanted(request);
     const int given = int(request.pictures.size());
     if (given != 1 && given != wanted) {
         const QString what = pattern
             ? (request.mirror ? QStringLiteral("6 pictures (the left-facing cells) or one")
                               : QStringLiteral("12 pictures, 6 when the right-facing cells are mirrored, or one"))
-            : QStringLiteral("10 pictures (one per frame) or one for an accessory that stands still");
+            : layout.isAccessory()
+            ? QStringLiteral("10 pictures (one per frame) or one for an accessory that stands still")
+            : QStringLiteral("%1 pictures (one per cell) or one").arg(wanted);
         return {{}, QStringLiteral("a %1 takes %2; got %3").arg(layout.name(), what).arg(given)};
     }
     for (const QImage& p : request.pictures)
@@ -369,36 +370,102 @@ QImage reduceColours(const QImage& picture)
     return sheet;
 }
 
-bool writeSheet(const QImage& picture, const QString& path, QString* error)
+namespace {
+
+void put16(QByteArray& out, quint32 v)
 {
-    const QImage sheet = picture.convertToFormat(QImage::Format_RGB32);
+    out.append(char(v & 0xFF));
+    out.append(char((v >> 8) & 0xFF));
+}
+
+void put32(QByteArray& out, quint32 v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// The BMP written by hand rather than by Qt's writer, which turns a palette of 16 or
+// fewer colours into 4 bits and stamps the screen's resolution into the header: the
+// same sheet gives the same bytes anywhere, and the palette is 8-bit whenever it
+// fits. The palette is in colour order.
+QByteArray encodeBmp(const QImage& sheet)
+{
     std::map<QRgb, int> index;
     for (int y = 0; y < sheet.height() && index.size() <= 256; ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(sheet.constScanLine(y));
         for (int x = 0; x < sheet.width(); ++x)
             index.emplace(line[x] | kOpaqueBlack, 0);
     }
-    QImage out = sheet;
-    if (index.size() <= 256) {
-        // Indexed by hand: an exact palette needs no nearest-colour search or dithering.
-        QList<QRgb> table;
-        for (auto& [colour, i] : index) {
-            i = int(table.size());
-            table.push_back(colour);
-        }
-        out = QImage(sheet.size(), QImage::Format_Indexed8);
-        out.setColorTable(table);
-        for (int y = 0; y < sheet.height(); ++y) {
-            const auto* src = reinterpret_cast<const QRgb*>(sheet.constScanLine(y));
-            uchar* dst = out.scanLine(y);
-            for (int x = 0; x < sheet.width(); ++x)
-                dst[x] = uchar(index.at(src[x] | kOpaqueBlack));
-        }
+    const bool indexed = index.size() <= 256;
+    if (indexed) {
+        int i = 0;
+        for (auto& entry : index)
+            entry.second = i++;
+    } else {
+        index.clear();
     }
+
+    const int w = sheet.width(), h = sheet.height();
+    const int rowBytes = ((indexed ? w : w * 3) + 3) & ~3;
+    const quint32 paletteBytes = quint32(index.size()) * 4;
+    const quint32 dataOffset = 14 + 40 + paletteBytes;
+    const quint32 dataBytes = quint32(rowBytes) * quint32(h);
+
+    QByteArray out;
+    out.reserve(qsizetype(dataOffset + dataBytes));
+    out.append("BM");
+    put32(out, dataOffset + dataBytes);
+    put32(out, 0);
+    put32(out, dataOffset);
+    put32(out, 40);
+    put32(out, quint32(w));
+    put32(out, quint32(h));
+    put16(out, 1);
+    put16(out, indexed ? 8 : 24);
+    put32(out, 0);  // no compression
+    put32(out, dataBytes);
+    put32(out, 2835);  // 72 dpi
+    put32(out, 2835);
+    put32(out, quint32(index.size()));
+    put32(out, 0);
+    for (const auto& entry : index) {
+        out.append(char(qBlue(entry.first)));
+        out.append(char(qGreen(entry.first)));
+        out.append(char(qRed(entry.first)));
+        out.append(char(0));
+    }
+    // Rows bottom-up, blue-green-red, each padded to four bytes.
+    for (int y = h - 1; y >= 0; --y) {
+        const auto* line = reinterpret_cast<const QRgb*>(sheet.constScanLine(y));
+        const qsizetype rowStart = out.size();
+        for (int x = 0; x < w; ++x) {
+            const QRgb c = line[x] | kOpaqueBlack;
+            if (indexed) {
+                out.append(char(index.at(c)));
+            } else {
+                out.append(char(qBlue(c)));
+                out.append(char(qGreen(c)));
+                out.append(char(qRed(c)));
+            }
+        }
+        out.append(QByteArray(rowBytes - (out.size() - rowStart), '\0'));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool writeSheet(const QImage& picture, const QString& path, QString* error)
+{
+    if (picture.isNull()) {
+        if (error)
+            *error = QStringLiteral("the sheet is empty");
+        return false;
+    }
+    const QByteArray bytes = encodeBmp(picture.convertToFormat(QImage::Format_RGB32));
     QSaveFile file(path);
-    QImageWriter writer(&file, "bmp");
-    const bool ok = file.open(QIODevice::WriteOnly) && writer.write(out) && file.commit();
+    const bool ok = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     if (!ok && error)
-        *error = file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        *error = file.errorString();
     return ok;
 }

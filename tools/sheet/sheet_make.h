@@ -37,11 +37,12 @@ struct MakeResult {
 // cell size are used pixel for pixel; others are cut to what they show and scaled,
 // all by the same factor so an animation does not jump, into the cell (accessories
 // stand on the floor line of the tank). A pixel at least half opaque belongs to the
-// sprite.
+// sprite. Besides patterns and accessories, any layout can be made (the built-in food
+// and bubble sheets), one picture per cell.
 MakeResult makeSheet(const MakeRequest& request);
 
 // How many pictures makeSheet wants besides a single one: 12 for a pattern, 6 when
-// mirrored, 10 for an accessory.
+// mirrored, one per cell otherwise (10 for an accessory).
 int picturesWanted(const MakeRequest& request);
 
 // Cuts a strip into `count` pictures of equal width.
@@ -55,6 +56,7 @@ QImage sheetCell(const QImage& sheet, const SheetLayout& layout, int k);
 // are and no other colour becomes white, so the mask convention holds afterwards.
 QImage reduceColours(const QImage& sheet);
 
-// Writes a BMP, 8-bit with a palette when the sheet has at most 256 colours, else
-// 24-bit; the file is replaced only once it is complete.
+// Writes a BMP, 8-bit with a palette in colour order when the sheet has at most 256
+// colours, else 24-bit: the same sheet always gives the same bytes. The file is
+// replaced only once it is complete.
 bool writeSheet(const QImage& sheet, const QString& path, QString* error = nullptr);
