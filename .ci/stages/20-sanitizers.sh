@@ -17,7 +17,7 @@ export ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/.ci/stages/lsan.supp:print_suppressions=0"
 ctest --test-dir "$build" --output-on-failure -j2 -LE e2e
-# One at a time: each end-to-end test starts its own X server and program, and two
-# starting together can pick the same display.
+# One at a time: the sanitized program is several times slower, and each end-to-end
+# test waits on its window and screen in real time.
 ctest --test-dir "$build" --output-on-failure -L e2e
 echo "sanitizers: build $((built - started)) s, tests $(($(date +%s) - built)) s"
