@@ -136,15 +136,17 @@ TEST_F(InstallTree, PassesTheDesktopValidators)
     if (desktopValidator.isEmpty() && appstream.isEmpty())
         GTEST_SKIP() << "neither desktop-file-validate nor appstreamcli is installed";
     QString out;
-    if (!desktopValidator.isEmpty())
+    if (!desktopValidator.isEmpty()) {
         EXPECT_EQ(run(desktopValidator, {at(QStringLiteral("share/applications/%1.desktop").arg(kAppId))}, &out), 0)
             << out.toStdString();
-    if (!appstream.isEmpty())
+    }
+    if (!appstream.isEmpty()) {
         EXPECT_EQ(run(appstream, {QStringLiteral("validate"), QStringLiteral("--no-net"),
                                   at(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId))},
                       &out),
                   0)
             << out.toStdString();
+    }
 }
 
 TEST_F(InstallTree, LauncherStartsInTheUsersDataFolderWithTheSamplesAtHand)
