@@ -9,16 +9,6 @@
 
 namespace {
 
-const Scene& builtInScene()
-{
-    static const Scene* scene = [] {
-        auto* s = new Scene(Scene::withBuiltInPictures());
-        s->prepareTankSurfaces();
-        return s;
-    }();
-    return *scene;
-}
-
 // A small landscape sheet; accessories in the record get this or nothing.
 const QImage& smallAccessory()
 {
@@ -49,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (auto& a : settings.accessories)
         a.picturePath.clear();
 
-    Scene scene = builtInScene();
+    Scene scene = fuzz::builtInScene();
     fuzz::RepeatableRandom random;
     InitFish(settings, scene, random);
     LoadAccessories(settings, scene);

@@ -10,16 +10,6 @@
 
 namespace {
 
-const Scene& builtInScene()
-{
-    static const Scene* scene = [] {
-        auto* s = new Scene(Scene::withBuiltInPictures());
-        s->prepareTankSurfaces();
-        return s;
-    }();
-    return *scene;
-}
-
 // Two fish, one of the built-in kind and one of kind 1, mid-tank and swimming.
 TankSettings twoFish()
 {
@@ -65,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(sheet.format() == QImage::Format_RGB32);
     FUZZ_CHECK(sheet.width() <= kMaxPictureSide && sheet.height() <= kMaxPictureSide);
 
-    Scene scene = builtInScene();
+    Scene scene = fuzz::builtInScene();
     TankSettings settings = twoFish();
     EngineState state;
     fuzz::RepeatableRandom random;

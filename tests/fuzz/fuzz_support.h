@@ -4,6 +4,7 @@
 // a random source that repeats, and a way to stop on a broken promise.
 
 #include "engine/random_source.h"
+#include "engine/scene.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -87,6 +88,17 @@ public:
 inline QByteArray bytesOf(const std::uint8_t* data, std::size_t size)
 {
     return QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+}
+
+// The built-in pictures with the tank surfaces ready, made once per fuzzer process.
+inline const Scene& builtInScene()
+{
+    static const Scene* scene = [] {
+        auto* s = new Scene(Scene::withBuiltInPictures());
+        s->prepareTankSurfaces();
+        return s;
+    }();
+    return *scene;
 }
 
 }  // namespace fuzz
