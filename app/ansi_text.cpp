@@ -137,7 +137,24 @@ QByteArray encodeLossy(const QString& text)
 
 bool representable(const QString& text)
 {
-    return encode(text).has_value();
+    const auto bytes = encode(text);
+    return bytes && decode(*bytes) == text;
+}
+
+QString firstUnrepresentable(const QString& text)
+{
+    if (representable(text))
+        return {};
+    // The shortest prefix that fails ends with the culprit; a character can be fine alone
+    // and still fail next to its neighbour (an escaped byte joining the next one).
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const qsizetype start = end;
+        end += (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()) ? 2 : 1;
+        if (!representable(text.left(end)))
+            return text.mid(start, end - start);
+    }
+    return text.left(1);
 }
 
 }  // namespace ansi

@@ -20,6 +20,13 @@ std::optional<QByteArray> encode(const QString& text);
 // program are checked with representable() first, so this fallback is a last resort.
 QByteArray encodeLossy(const QString& text);
 
+// True when the text encodes and decodes back to exactly itself. Code page 932 maps
+// some characters one way only (U+301C comes back as U+FF5E, U+00A5 as a backslash): a
+// path holding one would come back naming another file.
 bool representable(const QString& text);
+
+// The first character (a whole code point) at which the text stops reading back as
+// itself; empty when the text is representable.
+QString firstUnrepresentable(const QString& text);
 
 }  // namespace ansi

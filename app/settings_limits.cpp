@@ -14,7 +14,10 @@ void bringIntoRange(TankSettings& s)
     s.fishTotal = clampTo(s.fishTotal, 0, kMaxFish);
     s.lastKind = clampTo(s.lastKind, 0, kMaxKinds - 1);
     s.accessoryCount = clampTo(s.accessoryCount, 0, kMaxAccessories);
-    for (auto& k : s.fishKindOf) {
+    // Only the entries of fish in use: the others keep what they last held, as the
+    // settings dialog leaves them, so a record read and written comes back unchanged.
+    for (int i = 0; i < s.fishTotal; ++i) {
+        auto& k = s.fishKindOf[std::size_t(i)];
         if (k < 0 || k > s.lastKind)
             k = 0;
     }

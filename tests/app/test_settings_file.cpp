@@ -125,6 +125,14 @@ TEST(AnsiText, RepresentableTextsRoundTripAndOthersAreRefused)
     EXPECT_EQ(ansi::decode(*ansi::encode(japanese)), japanese);
     EXPECT_FALSE(ansi::representable(QStringLiteral("emoji 🐟")));
     EXPECT_FALSE(ansi::representable(QStringLiteral("한국어")));
+    EXPECT_EQ(ansi::firstUnrepresentable(QStringLiteral("池🐟魚")), QStringLiteral("🐟"));
+    // Characters that encode but read back as another one would name another file.
+    for (const char16_t oneWay : {u'\u301C', u'\u2212', u'\u2016', u'\u2014', u'\u00A2', u'\u00AC', u'\u00A5', u'\u203E'}) {
+        const QString text = QStringLiteral("金魚") + QChar(oneWay) + QStringLiteral("池");
+        EXPECT_FALSE(ansi::representable(text)) << int(oneWay);
+        EXPECT_EQ(ansi::firstUnrepresentable(text), QString(QChar(oneWay))) << int(oneWay);
+    }
+    EXPECT_TRUE(ansi::firstUnrepresentable(japanese).isEmpty());
     EXPECT_EQ(ansi::encodeLossy(QStringLiteral("a🐟b")), QByteArray("a?b"));
 }
 

@@ -22,6 +22,19 @@ TEST(SettingsLimits, InRangeRecordIsLeftAlone)
     TankSettings copy = s;
     prepareLoadedSettings(copy);
     EXPECT_EQ(copy, s);
+
+    // After a kind is deleted the dialog rewrites only the entries of fish in use; the
+    // ones beyond may name a kind that is gone and must still come back byte for byte.
+    TankSettings fewer;
+    fewer.fishTotal = 2;
+    fewer.lastKind = 1;
+    fewer.kinds[0].count = 1;
+    fewer.kinds[1] = {1, QStringLiteral("黒"), QStringLiteral("/k.pat")};
+    fewer.fishKindOf = {0, 1, 2, 2, 3};
+    const QByteArray bytes = serializeSettings(fewer);
+    TankSettings read = parseSettings(bytes);
+    prepareLoadedSettings(read);
+    EXPECT_EQ(serializeSettings(read), bytes);
 }
 
 TEST(SettingsLimits, FirstRunTouchesOnlyTheTotalAndKindZero)
@@ -47,7 +60,7 @@ TEST(SettingsLimits, DamagedCountsAndIndicesAreBroughtIntoRange)
     s.kinds[1].count = 4;
     s.kinds[2].count = 4;
     s.kinds[3].count = 32767;
-    s.fishKindOf = {-1, 3, 4, 1000, 2};
+    s.fishKindOf = {-1, 3, 4, 1000, 2};  // all five in use once the total is brought down
     s.accessoryCount = -7;
     prepareLoadedSettings(s);
     EXPECT_EQ(s.fishTotal, 5);

@@ -12,7 +12,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <xcb/xcb.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -154,6 +158,30 @@ public:
     {
         xdotool({QStringLiteral("type"), QStringLiteral("--window"), window, text});
         QThread::msleep(200);
+    }
+
+    // What a window manager sends when the user presses a window's close box.
+    void requestClose(const QString& window) const
+    {
+        xcb_connection_t* c = xcb_connect(display_.toLatin1().constData(), nullptr);
+        auto atom = [c](const char* name) {
+            xcb_intern_atom_reply_t* r =
+                xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+            const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+            std::free(r);
+            return a;
+        };
+        xcb_client_message_event_t ev = {};
+        ev.response_type = XCB_CLIENT_MESSAGE;
+        ev.format = 32;
+        ev.window = window.toUInt();
+        ev.type = atom("WM_PROTOCOLS");
+        ev.data.data32[0] = atom("WM_DELETE_WINDOW");
+        ev.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(c, 0, ev.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
+        xcb_flush(c);
+        xcb_disconnect(c);
+        QThread::msleep(300);
     }
 
     // Opens a menu of the menu bar and picks its first item.

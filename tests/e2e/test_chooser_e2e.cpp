@@ -76,7 +76,7 @@ protected:
 TEST_F(ChooserEndToEnd, AnAddedKindAndAccessorySwimAndStandInTheTankAndAreStored)
 {
     e2e::Pondel app(x);
-    ASSERT_TRUE(sheet(12, {75, 75}, kFishColour, true).save(app.path("blue.pat"), "PNG"));
+    ASSERT_TRUE(sheet(12, {75, 75}, kFishColour, true).save(app.path(QStringLiteral("青らんちゅう.pat")), "PNG"));
     ASSERT_TRUE(sheet(10, {100, 200}, kAccessoryColour, false).save(app.path("tower.acc"), "PNG"));
     ASSERT_TRUE(app.start());
 
@@ -101,14 +101,15 @@ TEST_F(ChooserEndToEnd, AnAddedKindAndAccessorySwimAndStandInTheTankAndAreStored
     ASSERT_TRUE(app.waitForExit());
     const TankSettings stored = parseSettings(app.readFile("SET"));
     EXPECT_EQ(stored.lastKind, 1);
-    EXPECT_EQ(stored.kinds[1].name, QStringLiteral("blue"));
+    EXPECT_EQ(stored.kinds[1].name, QStringLiteral("青らんちゅう"));
     EXPECT_EQ(stored.kinds[1].count, 1);
     EXPECT_EQ(stored.fishTotal, 2);
     EXPECT_EQ(stored.accessoryCount, 1);
     EXPECT_EQ(stored.accessories[0].name, QStringLiteral("tower"));
     const QString folder = QDir(app.folder()).canonicalPath();
-    EXPECT_EQ(stored.kinds[1].patternPath, folder + "/blue.pat");
+    EXPECT_EQ(stored.kinds[1].patternPath, folder + QStringLiteral("/青らんちゅう.pat"));
     EXPECT_EQ(stored.accessories[0].picturePath, folder + "/tower.acc");
+    // Kana and kanji read back from code page 932 still name the file.
     EXPECT_TRUE(QFile::exists(stored.kinds[1].patternPath));
     EXPECT_TRUE(QFile::exists(stored.accessories[0].picturePath));
 }

@@ -80,6 +80,22 @@ TEST_F(StartAndEnd, TerminationSignalClosesTheWindowAndSavesTheRecord)
     ASSERT_TRUE(app.start());
     QThread::msleep(300);
 
+    // The close box ends the program; but while the settings dialog is open the main
+    // window is disabled and its close box does nothing: no exit, the dialog stays,
+    // nothing written.
+    x.requestClose(app.window());
+    ASSERT_TRUE(app.waitForExit()) << "the close box ends the program";
+    const QByteArray firstSave = app.readFile("SET");
+    ASSERT_TRUE(app.start());
+    x.menuFirstItem(app.window(), e2e::kMenuSetX);
+    ASSERT_TRUE(x.waitForWindow(QStringLiteral("設定"), 5000));
+    x.requestClose(app.window());
+    QThread::msleep(700);
+    EXPECT_EQ(app.process().state(), QProcess::Running);
+    EXPECT_TRUE(x.findWindow(QStringLiteral("設定")));
+    EXPECT_EQ(app.readFile("SET"), firstSave);
+
+    // A termination signal still closes everything and saves.
     ::kill(static_cast<pid_t>(app.process().processId()), SIGTERM);
     ASSERT_TRUE(app.waitForExit());
     EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);

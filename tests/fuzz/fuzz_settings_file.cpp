@@ -53,8 +53,8 @@ void checkInRange(const TankSettings& s)
     FUZZ_CHECK(s.fishTotal >= 1 && s.fishTotal <= kMaxFish);
     FUZZ_CHECK(s.lastKind >= 0 && s.lastKind < kMaxKinds);
     FUZZ_CHECK(s.accessoryCount >= 0 && s.accessoryCount <= kMaxAccessories);
-    for (auto k : s.fishKindOf)
-        FUZZ_CHECK(k >= 0 && k <= s.lastKind);
+    for (int i = 0; i < s.fishTotal; ++i)
+        FUZZ_CHECK(s.fishKindOf[std::size_t(i)] >= 0 && s.fishKindOf[std::size_t(i)] <= s.lastKind);
     int counted = 0;
     for (int i = 0; i <= s.lastKind; ++i) {
         FUZZ_CHECK(s.kinds[std::size_t(i)].count >= 0);

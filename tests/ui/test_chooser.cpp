@@ -160,13 +160,20 @@ TEST_F(Chooser, CancelsAndEmptyNamesLeaveNoGapBeforeTheNextAddition)
 {
     addAccessory(QStringLiteral("old"), QStringLiteral("old.acc"), 3);
     SettingsDialog* d = openDialog();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         FileChooser* c = pressAdd(d, i % 2 == 1);
-        if (i == 0) {
-            pickFile(c, "red.pat");
-            user::click(c->com_Can);  // a chosen name cancelled is not added either
-        } else {
+        if (i < 2) {
+            pickFile(c, i == 0 ? "red.pat" : "rock.acc");
+            // A chosen name cancelled is not added either; Escape is "ｷｬﾝｾﾙ".
+            if (i == 0)
+                user::click(c->com_Can);
+            else
+                QTest::keyClick(c->File1, Qt::Key_Escape);
+        } else if (i == 2) {
             user::click(c->com_OK);
+        } else {
+            c->com_OK->setFocus();
+            QTest::keyClick(c->com_OK, Qt::Key_Enter);
         }
         QApplication::processEvents();
         EXPECT_EQ(session().chooser(), nullptr);
@@ -176,7 +183,8 @@ TEST_F(Chooser, CancelsAndEmptyNamesLeaveNoGapBeforeTheNextAddition)
 
     FileChooser* c = pressAdd(d, true);
     pickFile(c, "rock.acc");
-    user::click(c->com_OK);
+    c->com_OK->setFocus();
+    QTest::keyClick(c->com_OK, Qt::Key_Return);
     EXPECT_EQ(user::lines(d->List2), (QStringList{"old", "rock"}));
     EXPECT_EQ(work().workAccessoryCount, 2);
     EXPECT_EQ(work().workAccessories[1].name, QStringLiteral("rock"));
@@ -317,19 +325,24 @@ TEST_F(Chooser, OkAfterTheSettingsDialogClosedOpensItAgainFromTheRecord)
     EXPECT_EQ(work().workKinds[1].name, QStringLiteral("blue"));
 }
 
-TEST_F(Chooser, APathCodePage932CannotHoldIsRefused)
+TEST_F(Chooser, APathThatWouldNotReadBackIsRefusedNamingWhereTheCharacterIs)
 {
-    const QString odd = root + "/" + QString::fromUtf8("한글");
-    ASSERT_TRUE(QDir().mkdir(odd));
-    touch(odd + "/fish.pat");
+    // U+301C encodes, but comes back from code page 932 as U+FF5E: a folder that does not exist.
+    const QString pond = QString::fromUtf8("金魚〜池");
+    ASSERT_TRUE(QDir(root).mkdir(pond));
+    touch(root + "/" + pond + "/fish.pat");
+    touch(root + "/" + QString::fromUtf8("süß.pat"));
     SettingsDialog* d = openDialog();
     FileChooser* c = pressAdd(d);
-    openFolderLine(c, QString::fromUtf8("한글"));
+    pickFile(c, QString::fromUtf8("süß.pat"));
+    user::click(c->com_OK);
+    openFolderLine(c, pond);
     pickFile(c, "fish.pat");
     user::click(c->com_OK);
-    ASSERT_EQ(messenger.shown.size(), 1u);
-    EXPECT_EQ(messenger.shown[0].title, kAddError);
-    EXPECT_FALSE(messenger.shown[0].text.contains('\n'));
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_EQ(messenger.shown[0].text, QString::fromUtf8("このファイル名には登録できない文字「ü」が含まれています"));
+    EXPECT_EQ(messenger.shown[1].text, QString::fromUtf8("このフォルダ名には登録できない文字「〜」が含まれています"));
+    EXPECT_EQ(messenger.shown[1].title, kAddError);
     EXPECT_EQ(work().workLastKind, 0);
     EXPECT_EQ(d->List1->count(), 1);
     // Still open, to pick from somewhere else.

@@ -15,7 +15,12 @@ TEST_F(SettingsApply, FirstRunApplyWithoutChangesKeepsTheRecord)
 {
     const TankSettings before = settings;
     SettingsDialog* d = openDialog();
-    user::click(d->com_Set);
+    // From the keyboard: Escape drops nothing, Enter on the focused "設定" applies.
+    d->com_Set->setFocus();
+    QTest::keyClick(d->com_Set, Qt::Key_Escape);
+    QApplication::processEvents();
+    ASSERT_EQ(session().dialog(), d);
+    QTest::keyClick(d->com_Set, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(session().dialog(), nullptr);
     EXPECT_TRUE(window().isEnabled());

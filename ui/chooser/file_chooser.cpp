@@ -7,12 +7,14 @@
 #include "ui/chooser/folder_list.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/settings/settings_session.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -185,10 +187,16 @@ void FileChooser::addChosenFile()
     }
 
     const QString path = chooserPath(Dir1->path(), name);
-    // SET holds its texts in code page 932; a path it cannot hold would come back
-    // naming another file. The chooser stays open to pick another.
+    // SET holds its texts in code page 932; a path that does not read back unchanged
+    // would name another file at the next start. Say where the culprit is, since only
+    // the user can rename it; the chooser stays open to pick another.
     if (!ansi::representable(path)) {
-        messenger.show(QStringLiteral("このファイル名には登録できない文字が含まれています"), kAddError);
+        const QString inFolder = ansi::firstUnrepresentable(Dir1->path());
+        const QString culprit = inFolder.isEmpty() ? ansi::firstUnrepresentable(name) : inFolder;
+        const QString where = inFolder.isEmpty() ? QStringLiteral("ファイル名") : QStringLiteral("フォルダ名");
+        messenger.show(QStringLiteral("この%1には登録できない文字「%2」が含まれています")
+                           .arg(where, culprit.isEmpty() ? ansi::firstUnrepresentable(path) : culprit),
+                       kAddError);
         return;
     }
     const QString display = displayNameOf(name);
@@ -209,6 +217,16 @@ void FileChooser::addChosenFile()
 void FileChooser::com_Can_Click()
 {
     close();
+}
+
+void FileChooser::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        com_Can_Click();
+        return;
+    }
+    if (!pressFocusedButtonOnEnter(this, event))
+        event->ignore();
 }
 
 void FileChooser::closeEvent(QCloseEvent* event)

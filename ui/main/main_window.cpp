@@ -122,7 +122,15 @@ void MainWindow::mainFrm_Form_Unload()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The unload is never cancelled.
+    // While the settings dialog is open this window is disabled, and a disabled window
+    // ignores its close box: closing now would drop the dialog's edits unasked. Only
+    // the window system's requests are spontaneous; the end command and the
+    // termination signals close it from the program and still go through.
+    if (!unloaded_ && event->spontaneous() && !isEnabled()) {
+        event->ignore();
+        return;
+    }
+    // Once under way, the unload is never cancelled.
     if (!unloaded_) {
         unloaded_ = true;
         Timer1->stop();

@@ -5,6 +5,7 @@
 #include "engine/tank_engine.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_session.h"
 #include "ui/settings/spin_scroll_bar.h"
@@ -12,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -543,6 +545,13 @@ void SettingsDialog::com_Set_Click()
 void SettingsDialog::com_Can_Click()
 {
     close();
+}
+
+void SettingsDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Escape stays inert: the edits here are only dropped by "ｷｬﾝｾﾙ" or the close box.
+    if (!pressFocusedButtonOnEnter(this, event))
+        event->ignore();
 }
 
 void SettingsDialog::closeEvent(QCloseEvent* event)
