@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 
 namespace {
 
@@ -41,6 +42,8 @@ TEST_F(SettingsOpening, FirstRunShowsOnlyTheBuiltInKindWithTheChoiceControlsDisa
 
 TEST_F(SettingsOpening, ControlsArePlacedFromTwipsInsideFramesAndPixelsOutside)
 {
+    for (const char* name : {"水草", "とても長い名前のお城のアクセサリー", "宝箱", "岩"})
+        addAccessory(QString::fromUtf8(name), QStringLiteral("/x.acc"), 0);
     SettingsDialog* d = openDialog();
     // No window manager here, so the outer size is the inner size.
     EXPECT_EQ(d->size(), QSize(300, 340));
@@ -55,6 +58,12 @@ TEST_F(SettingsOpening, ControlsArePlacedFromTwipsInsideFramesAndPixelsOutside)
     EXPECT_EQ(d->VScroll1->geometry(), QRect(190, 100, 17, 17));
     EXPECT_EQ(d->Lab8->geometry(), QRect(20, 17, 80, 13));
     EXPECT_EQ(d->List2->geometry(), QRect(87, 37, 80, 52));
+    // All four accessories readable in it, without scrolling either way.
+    QApplication::processEvents();
+    EXPECT_FALSE(d->List2->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(d->List2->horizontalScrollBar()->isVisible());
+    for (int row = 0; row < 4; ++row)
+        EXPECT_TRUE(d->List2->viewport()->rect().contains(d->List2->visualItemRect(d->List2->item(row)))) << row;
     EXPECT_EQ(d->Combo1->geometry().topLeft(), QPoint(173, 83));
     EXPECT_EQ(d->Combo1->width(), 100);
     EXPECT_EQ(d->com_Set->geometry(), QRect(150, 280, 53, 27));

@@ -1,6 +1,7 @@
 #include "app/module1.h"
 #include "app/settings_file.h"
 #include "ui/main/main_window.h"
+#include "ui/main/messenger.h"
 #include "ui/main/tank_view.h"
 
 #include <QAction>
@@ -8,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -167,6 +170,24 @@ TEST_F(StartProcedure, EveryWayOfClosingWritesTheRecord)
     EXPECT_FALSE(program->mainFrm().isVisible());
     EXPECT_EQ(savedRecord().reserved, 99);
     EXPECT_EQ(QFileInfo(setPath()).size(), 190);
+}
+
+TEST(Messages, OneOkButtonAndNoIconAnywhere)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("注意"));
+        EXPECT_EQ(box->text(), QStringLiteral("一行の知らせ"));
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        ASSERT_EQ(box->buttons().size(), 1);
+        EXPECT_TRUE(box->buttons().front()->icon().isNull());
+        box->accept();
+    });
+    Messenger().show(QStringLiteral("一行の知らせ"), QStringLiteral("注意"));
+    EXPECT_TRUE(seen);
 }
 
 }  // namespace

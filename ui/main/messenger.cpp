@@ -2,11 +2,15 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QPushButton>
 #include <QMessageBox>
 
 void Messenger::show(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    // Some styles put a check mark on a standard OK button; these boxes carry no icon.
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
     box.exec();
 }
 

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QWindow>
 
 #include <algorithm>
@@ -83,6 +84,32 @@ QPushButton* makeButton(const QString& objectName, const QString& text, QWidget*
     return button;
 }
 
+// Rows of a fixed height, so a list shows as many lines as its height was made for
+// whatever the font's own line spacing.
+class FixedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    int rowHeight = 12;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(rowHeight);
+        return size;
+    }
+};
+
+// The frame's line runs through the middle of its title, so the controls placed just
+// below the top edge stay clear of it.
+QGroupBox* makeFrame(const QString& objectName, const QString& title, QWidget* parent)
+{
+    auto* frame = new QGroupBox(title, parent);
+    frame->setObjectName(objectName);
+    frame->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: 6px; }"
+                                        "QGroupBox::title { subcontrol-origin: border; left: 7px; top: -7px;"
+                                        " padding: 0 1px; }"));
+    return frame;
+}
+
 QListWidget* makeList(const QString& objectName, QWidget* parent)
 {
     auto* list = new QListWidget(parent);
@@ -114,8 +141,7 @@ SettingsDialog::SettingsDialog(SettingsSession& session)
 
 void SettingsDialog::createControls()
 {
-    Fram_Kin = new QGroupBox(QStringLiteral("金魚"), this);
-    Fram_Kin->setObjectName(QStringLiteral("Fram_Kin"));
+    Fram_Kin = makeFrame(QStringLiteral("Fram_Kin"), QStringLiteral("金魚"), this);
     Lab1 = makeLabel(QStringLiteral("Lab1"), QStringLiteral("金魚の数"), Fram_Kin);
     Lab2 = makeValueLabel(QStringLiteral("Lab2"), Fram_Kin);
     Lab3 = makeLabel(QStringLiteral("Lab3"), QStringLiteral("匹"), Fram_Kin);
@@ -130,11 +156,13 @@ void SettingsDialog::createControls()
     Lab6 = makeLabel(QStringLiteral("Lab6"), QStringLiteral("匹"), Fram_Kin);
     Lab7 = makeLabel(QStringLiteral("Lab7"), QStringLiteral("(1 ～  5 匹)"), Fram_Kin);
 
-    Fram_Acc = new QGroupBox(QStringLiteral("ｱｸｾｻﾘｰ"), this);
-    Fram_Acc->setObjectName(QStringLiteral("Fram_Acc"));
+    Fram_Acc = makeFrame(QStringLiteral("Fram_Acc"), QStringLiteral("ｱｸｾｻﾘｰ"), this);
     Lab8 = makeLabel(QStringLiteral("Lab8"), QStringLiteral("ｱｸｾｻﾘｰの種類"), Fram_Acc);
     Lab9 = makeLabel(QStringLiteral("Lab9"), QStringLiteral("(1～4)"), Fram_Acc);
     List2 = makeList(QStringLiteral("List2"), Fram_Acc);
+    // Four accessories fit its height; a long name is cut short rather than scrolled.
+    List2->setItemDelegate(new FixedRowDelegate(List2));
+    List2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     com_AccTui = makeButton(QStringLiteral("com_AccTui"), QStringLiteral("追加"), Fram_Acc);
     com_AccDel = makeButton(QStringLiteral("com_AccDel"), QStringLiteral("削除"), Fram_Acc);
     Combo1 = new QComboBox(Fram_Acc);
@@ -293,6 +321,8 @@ void SettingsDialog::layoutControls()
     place(Lab8, lab8);
     place(Lab9, lab9);
     place(List2, list2);
+    if (auto* rows = dynamic_cast<FixedRowDelegate*>(List2->itemDelegate()))
+        rows->rowHeight = std::max(1, (List2->height() - 2 * List2->frameWidth()) / kMaxAccessories);
     place(com_AccTui, accTui);
     place(com_AccDel, accDel);
     place(Combo1, combo);
