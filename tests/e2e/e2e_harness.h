@@ -48,11 +48,13 @@ public:
     XServer()
     {
         // Xvfb picks a free display itself and writes its number once it accepts
-        // clients, so tests started side by side never race for one.
+        // clients, so tests started side by side never race for one. Without -noreset
+        // the server resets whenever its last client leaves, and drops a client that
+        // connects meanwhile: the program starting while an xdotool search ends.
         process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                               QStringLiteral("-screen"), QStringLiteral("0"),
-                                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                                               QStringLiteral("tcp")});
+                                               QStringLiteral("-noreset"), QStringLiteral("-screen"),
+                                               QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         if (!process_.waitForStarted(5000))
             return;
         QByteArray out;
