@@ -21,6 +21,7 @@
 namespace {
 
 const QString kAppId = QStringLiteral(PONDEL_APP_ID);
+const QString kGames = QStringLiteral(PONDEL_GAMES_DIR);
 
 class InstallTree : public ::testing::Test {
 protected:
@@ -41,6 +42,7 @@ protected:
 
     static QString prefix() { return dir_->filePath(QStringLiteral("usr")); }
     static QString at(const QString& relative) { return prefix() + QLatin1Char('/') + relative; }
+    static QString program(const QString& name) { return at(kGames + QLatin1Char('/') + name); }
 
     static int run(const QString& program, const QStringList& args, QString* output = nullptr)
     {
@@ -61,7 +63,7 @@ protected:
         QProcess launcher;
         launcher.setWorkingDirectory(cwd);
         launcher.setProcessEnvironment(env);
-        launcher.start(at(QStringLiteral("bin/pondel-launcher")), {});
+        launcher.start(program(QStringLiteral("pondel-launcher")), {});
         if (!launcher.waitForStarted(10000))
             return false;
         bool appeared = false;
@@ -96,9 +98,9 @@ protected:
 
 TEST_F(InstallTree, HoldsTheProgramsTheDesktopFilesAndTheSamples)
 {
-    for (const char* program : {"bin/pondel", "bin/pondel-sheet", "bin/pondel-launcher"}) {
-        const QFileInfo info(at(QLatin1String(program)));
-        EXPECT_TRUE(info.isFile() && info.isExecutable()) << program;
+    for (const char* name : {"pondel", "pondel-sheet", "pondel-launcher"}) {
+        const QFileInfo info(program(QLatin1String(name)));
+        EXPECT_TRUE(info.isFile() && info.isExecutable()) << name;
     }
     EXPECT_TRUE(QFileInfo::exists(at(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId))));
 
@@ -125,7 +127,7 @@ TEST_F(InstallTree, HoldsTheProgramsTheDesktopFilesAndTheSamples)
 
     // The installed sheet tool runs on its own.
     QString out;
-    EXPECT_EQ(run(at(QStringLiteral("bin/pondel-sheet")), {QStringLiteral("check"), samples.filePath(sheets.value(0))}, &out), 0)
+    EXPECT_EQ(run(program(QStringLiteral("pondel-sheet")), {QStringLiteral("check"), samples.filePath(sheets.value(0))}, &out), 0)
         << out.toStdString();
 }
 
