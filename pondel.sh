@@ -6,7 +6,7 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/build"
 packages="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic xvfb xauth xdotool imagemagick desktop-file-utils appstream dpkg-dev"
+  fonts-ipafont-gothic xvfb xauth xdotool imagemagick desktop-file-utils appstream dpkg-dev lintian"
 
 install_missing() {
     missing=""

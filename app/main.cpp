@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/module1.h"
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
@@ -8,6 +9,9 @@
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     QApplication::setFont(QFont(uiFontFamily(), 9));

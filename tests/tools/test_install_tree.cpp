@@ -1,6 +1,7 @@
 // What `cmake --install` lays down is what a desktop needs: the programs, the desktop
 // entry and its icon, the AppStream metadata, the samples, and a launcher that gives
-// the program a folder of its own for SET.
+// the program a folder of its own for SET; and the Debian package made of it passes
+// Debian's own checker.
 
 #include "tools/sheet/sheet_check.h"
 
@@ -9,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -17,10 +19,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 namespace {
 
 const QString kAppId = QStringLiteral(PONDEL_APP_ID);
+const QString kGames = QStringLiteral(PONDEL_GAMES_DIR);
 
 class InstallTree : public ::testing::Test {
 protected:
@@ -41,6 +45,7 @@ protected:
 
     static QString prefix() { return dir_->filePath(QStringLiteral("usr")); }
     static QString at(const QString& relative) { return prefix() + QLatin1Char('/') + relative; }
+    static QString program(const QString& name) { return at(kGames + QLatin1Char('/') + name); }
 
     static int run(const QString& program, const QStringList& args, QString* output = nullptr)
     {
@@ -61,7 +66,7 @@ protected:
         QProcess launcher;
         launcher.setWorkingDirectory(cwd);
         launcher.setProcessEnvironment(env);
-        launcher.start(at(QStringLiteral("bin/pondel-launcher")), {});
+        launcher.start(program(QStringLiteral("pondel-launcher")), {});
         if (!launcher.waitForStarted(10000))
             return false;
         bool appeared = false;
@@ -96,9 +101,9 @@ protected:
 
 TEST_F(InstallTree, HoldsTheProgramsTheDesktopFilesAndTheSamples)
 {
-    for (const char* program : {"bin/pondel", "bin/pondel-sheet", "bin/pondel-launcher"}) {
-        const QFileInfo info(at(QLatin1String(program)));
-        EXPECT_TRUE(info.isFile() && info.isExecutable()) << program;
+    for (const char* name : {"pondel", "pondel-sheet", "pondel-launcher"}) {
+        const QFileInfo info(program(QLatin1String(name)));
+        EXPECT_TRUE(info.isFile() && info.isExecutable()) << name;
     }
     EXPECT_TRUE(QFileInfo::exists(at(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId))));
 
@@ -125,7 +130,7 @@ TEST_F(InstallTree, HoldsTheProgramsTheDesktopFilesAndTheSamples)
 
     // The installed sheet tool runs on its own.
     QString out;
-    EXPECT_EQ(run(at(QStringLiteral("bin/pondel-sheet")), {QStringLiteral("check"), samples.filePath(sheets.value(0))}, &out), 0)
+    EXPECT_EQ(run(program(QStringLiteral("pondel-sheet")), {QStringLiteral("check"), samples.filePath(sheets.value(0))}, &out), 0)
         << out.toStdString();
 }
 
@@ -181,6 +186,111 @@ TEST_F(InstallTree, LauncherFollowsXdgDataHomeAndLeavesTheUsersOwnFolderAlone)
     env.insert(QStringLiteral("XDG_DATA_HOME"), QStringLiteral("relative"));
     EXPECT_TRUE(launchAndEnd(home.path(), env, home.filePath(QStringLiteral(".local/share/pondel"))));
     EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("relative"))));
+}
+
+TEST_F(InstallTree, HelpAndVersionAnswerAndOtherArgumentsAreRefusedWithoutADisplayOrSet)
+{
+    // With no display at all, anything that reached QApplication would abort instead.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    QTemporaryDir cwd;
+    struct Answer {
+        int status = -1;
+        QString out, err;
+    };
+    const auto call = [&](const QString& name, const QStringList& args) {
+        QProcess p;
+        p.setWorkingDirectory(cwd.path());
+        p.setProcessEnvironment(env);
+        p.start(program(name), args);
+        Answer a;
+        if (p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit)
+            a.status = p.exitCode();
+        a.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        a.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return a;
+    };
+    const QString pondel = QStringLiteral("pondel");
+    const QString version = QStringLiteral("pondel " PONDEL_VERSION "\n");
+
+    const Answer help = call(pondel, {QStringLiteral("--help")});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: pondel"))) << help.out.toStdString();
+    EXPECT_TRUE(help.out.contains(QStringLiteral("--version")));
+    EXPECT_EQ(help.err, QString());
+    EXPECT_EQ(call(pondel, {QStringLiteral("-h")}).out, help.out);
+
+    for (const QStringList& args : {QStringList{QStringLiteral("--version")}, QStringList{QStringLiteral("-v")},
+                                    // Qt's own options stay Qt's, whatever else is asked.
+                                    QStringList{QStringLiteral("-platform"), QStringLiteral("offscreen"),
+                                                QStringLiteral("-style=fusion"), QStringLiteral("--version")}}) {
+        const Answer a = call(pondel, args);
+        EXPECT_EQ(a.status, 0) << args.join(' ').toStdString();
+        EXPECT_EQ(a.out, version) << args.join(' ').toStdString();
+        EXPECT_EQ(a.err, QString()) << args.join(' ').toStdString();
+    }
+
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("-x")}, QStringList{QStringLiteral("SET")},
+          QStringList{QString()}, QStringList{QStringLiteral("--"), QStringLiteral("--help")},
+          QStringList{QStringLiteral("--version"), QStringLiteral("extra")}, QStringList{QStringLiteral("--help=yes")},
+          QStringList{QStringLiteral("-platform")}}) {
+        const Answer a = call(pondel, args);
+        EXPECT_EQ(a.status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(a.out, QString()) << args.join(' ').toStdString();
+        EXPECT_TRUE(a.err.startsWith(QStringLiteral("pondel: ")) && a.err.count(QLatin1Char('\n')) == 1
+                    && a.err.endsWith(QLatin1Char('\n')))
+            << args.join(' ').toStdString() << ": " << a.err.toStdString();
+    }
+
+    const Answer sheet = call(QStringLiteral("pondel-sheet"), {QStringLiteral("--version")});
+    EXPECT_EQ(sheet.status, 0);
+    EXPECT_EQ(sheet.out, QStringLiteral("pondel-sheet " PONDEL_VERSION "\n"));
+
+    // No SET, nor anything else, was made where it ran.
+    EXPECT_EQ(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+TEST_F(InstallTree, DebianPackagePassesLintian)
+{
+    const QString lintian = QStandardPaths::findExecutable(QStringLiteral("lintian"));
+    if (lintian.isEmpty())
+        GTEST_SKIP() << "lintian is not installed";
+    QTemporaryDir out;
+    QString log;
+    ASSERT_EQ(run(QStringLiteral(PONDEL_CPACK_COMMAND),
+                  {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+                   QStringLiteral(PONDEL_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), out.path()},
+                  &log),
+              0)
+        << log.toStdString();
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("pondel_*.deb")}, QDir::Files);
+    ASSERT_EQ(debs.size(), 1) << log.toStdString();
+
+    // Informational tags that are the build's business rather than the package's.
+    const std::set<QString> allowed = {
+        // Built with the project's own compiler flags, not those dpkg-buildflags gives a
+        // Debian build.
+        QStringLiteral("hardening-no-bindnow"),
+        QStringLiteral("hardening-no-fortify-functions"),
+        // CPack strips with a plain strip, which keeps the compiler's .comment note.
+        QStringLiteral("binary-has-unneeded-section"),
+    };
+    QProcess p;
+    p.start(lintian, {QStringLiteral("--display-info"), QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
+                      QDir(out.path()).filePath(debs.first())});
+    ASSERT_TRUE(p.waitForFinished(300000));
+    const QString report = QString::fromLocal8Bit(p.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << report.toStdString() << err.toStdString();
+    static const QRegularExpression tagLine(QStringLiteral(R"(^([A-Z]): pondel[^:]*: (\S+))"),
+                                            QRegularExpression::MultilineOption);
+    for (auto it = tagLine.globalMatch(report); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        EXPECT_TRUE(m.captured(1) == QLatin1String("I") && allowed.count(m.captured(2)))
+            << m.captured(0).toStdString();
+    }
 }
 
 }  // namespace

@@ -72,6 +72,7 @@ Examples:
   pondel-sheet check ranchu.pat windmill.acc
 
 Then add the file in the tank's settings (数＆種類, 追 加).
+pondel-sheet --version shows the version; the manual page is pondel-sheet(6).
 Exit status: 0 when every sheet is usable, 1 when one is not, 2 on wrong usage.
 )";
 
@@ -238,6 +239,10 @@ int main(int argc, char** argv)
     const QString command = args.takeFirst();
     if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
         std::fputs(kHelp, stdout);
+        return kUsable;
+    }
+    if (command == QLatin1String("--version")) {
+        std::fputs("pondel-sheet " PONDEL_VERSION "\n", stdout);
         return kUsable;
     }
     if (command == QLatin1String("check"))
