@@ -181,7 +181,9 @@ public:
         ev.data.data32[0] = atom("WM_DELETE_WINDOW");
         ev.data.data32[1] = XCB_CURRENT_TIME;
         xcb_send_event(c, 0, ev.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&ev));
-        xcb_flush(c);
+        // A round trip before hanging up: a server that sees the hang-up first drops
+        // the requests it has not read yet.
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
         xcb_disconnect(c);
         QThread::msleep(300);
     }
