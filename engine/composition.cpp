@@ -52,6 +52,7 @@ void TankEngine::AnimateTank()
     // Only the last of the per-fish copies to the view is ever seen, so one copy at the
     // end shows the same frame.
     bitBlt(scene_.suisou, 0, 0, kTankWidth, kTankHeight, scene_.work, 0, 0, RasterOp::SrcCopy);
+    changes_.setWhole();
 }
 
 void TankEngine::behaviourPeriod()

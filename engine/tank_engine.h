@@ -2,6 +2,7 @@
 
 #include "app/tank_settings.h"
 #include "engine/engine_state.h"
+#include "engine/frame_changes.h"
 #include "engine/random_source.h"
 #include "engine/scene.h"
 
@@ -31,6 +32,8 @@ public:
 
     // One frame: compose on work, copy to suisou. The caller repaints once afterwards.
     void AnimateTank();
+    // Where the last AnimateTank changed suisou.
+    const FrameChanges& lastChanges() const { return changes_; }
     void DrawAccessories();
     void DrawSprite(const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY);
 
@@ -70,4 +73,5 @@ private:
     EngineState& state_;
     RandomSource& random_;
     int innerWidth_ = kTankWidth;
+    FrameChanges changes_;
 };
