@@ -6,10 +6,11 @@
 # is installed) take turns over several rounds, never side by side: two programs running
 # together keep each other's library code warm and flatter both.
 #
-# usage: bench/measure_running.sh [-r ROUNDS] [-s SECONDS] [-a] [-w] [path/to/pondel]
+# usage: bench/measure_running.sh [-r ROUNDS] [-s SECONDS] [-a] [-w] [-m] [path/to/pondel]
 #   -r  rounds (default 5)            -s  seconds measured per run (default 12)
 #   -a  four accessories (the build's samples) beside the five fish
 #   -w  also pondel under Weston's headless backend (Qt's wayland platform)
+#   -m  pondel's resident memory by kind of mapping, from the first round
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,13 +18,15 @@ rounds=5
 seconds=12
 accessories=0
 wayland=0
-while getopts r:s:aw opt; do
+mappings=0
+while getopts r:s:awm opt; do
     case $opt in
     r) rounds=$OPTARG ;;
     s) seconds=$OPTARG ;;
     a) accessories=1 ;;
     w) wayland=1 ;;
-    *) sed -n '9,12s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
+    m) mappings=1 ;;
+    *) sed -n '9,13s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -150,6 +153,9 @@ run() {
     sleep "$seconds"
     c1=$(sched "$client"); s1=$(sched "$server")
     rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$client/status")
+    if [ "$mappings" -eq 1 ] && [ "$what" != xfishtank ] && [ ! -e "$folder/$what.mappings" ]; then
+        mappings_of "$client" > "$folder/$what.mappings"
+    fi
     stop "$client"; client=
     saved=-
     if [ "$what" != xfishtank ]; then
@@ -161,6 +167,21 @@ run() {
         printf "%s %.4f %.4f %.2f %.2f %d %s\n", $1, 100 * ($4 - $2) / 1e9 / s, 100 * ($8 - $6) / 1e9 / s,
             ($5 - $3) / (10 * s), ($9 - $7) / (10 * s), rss, saved }' > "$folder/last"
     cat "$folder/last" >> "$folder/results"
+}
+
+# Resident KiB by kind of mapping.
+mappings_of() {
+    awk '/^(Rss|Pss|Shared_Clean|Shared_Dirty|Private_Clean|Private_Dirty|Anonymous|RssShmem):/ { printf "  %s %s KiB", $1, $2 } END { print "" }' \
+        "/proc/$1/smaps_rollup"
+    awk '/^[0-9a-f]+-[0-9a-f]+ / {
+            n = (NF >= 6) ? $6 : "[anonymous]"
+            if (n ~ /libQt6/) g = "Qt libraries"; else if (n ~ /libicu/) g = "ICU"
+            else if (n ~ /\.(ttf|otf|ttc)$/) g = "fonts"; else if (n ~ /SYSV|memfd/) g = "shared memory images (" n ")"
+            else if (n ~ /\.so/) g = "other shared libraries"; else if (n ~ /fontconfig|locale|gconv/) g = "caches and locale"
+            else g = n
+            next }
+        /^Rss:/ { rss[g] += $2 }
+        END { for (g in rss) if (rss[g] > 0) printf "  %8d KiB  %s\n", rss[g], g }' "/proc/$1/smaps" | sort -rn
 }
 
 busy() { pgrep -f 'cc1plus|ninja|ctest|pondel_tests' | wc -l; }
@@ -201,6 +222,9 @@ echo "min / median of $rounds runs, % of one core:"
 summary pondel
 [ -n "$peer" ] && summary xfishtank
 [ "$wayland" -eq 1 ] && summary wayland
+for what in pondel wayland; do
+    [ -f "$folder/$what.mappings" ] && { echo "resident memory of $what, first round:"; cat "$folder/$what.mappings"; }
+done
 if [ -n "$peer" ]; then
     paste "$folder/pondel.totals" "$folder/xfishtank.totals" | awk '{
         printf "pondel / xfishtank -f 5: %.2fx by minima, %.2fx by medians\n", $1 / $3, $2 / $4 }'

@@ -11,6 +11,9 @@
 #include <xcb/xcb.h>
 #include <xcb/xcbext.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -158,6 +161,11 @@ bool X11ShmPresenter::bind(QImage& frame)
     frame = QImage(
         address, size_.width(), size_.height(), bytesPerLine_, QImage::Format_RGB32,
         [](void* held) { delete static_cast<std::shared_ptr<Segment>*>(held); }, new std::shared_ptr<Segment>(segment_));
+#if defined(__GLIBC__)
+    // The frame's old pixels leave a hole in the middle of the heap that glibc would
+    // otherwise keep resident for good.
+    malloc_trim(0);
+#endif
     return true;
 }
 
