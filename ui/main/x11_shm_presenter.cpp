@@ -81,17 +81,26 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
     if (qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM") || frameSize.isEmpty())
         return nullptr;
     const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
-    if (!c || view.devicePixelRatioF() != 1.0)
+    xcb_connection_t* qt = x11 ? x11->connection() : nullptr;
+    if (!qt || view.devicePixelRatioF() != 1.0)
+        return nullptr;
+    const auto window = static_cast<xcb_window_t>(view.winId());
+    // The window must exist in the server before another connection can draw into it.
+    std::free(xcb_get_input_focus_reply(qt, xcb_get_input_focus(qt), nullptr));
+
+    // A connection of our own: the fence's reply then waits in its socket for the next
+    // tick, where on Qt's connection it would wake Qt's event reader every frame.
+    std::unique_ptr<X11ShmPresenter> p(new X11ShmPresenter);
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    p->connection_ = c;
+    if (xcb_connection_has_error(c))
         return nullptr;
     const xcb_query_extension_reply_t* shm = xcb_get_extension_data(c, &xcb_shm_id);
     if (!shm || !shm->present)
         return nullptr;
-
-    std::unique_ptr<X11ShmPresenter> p(new X11ShmPresenter);
-    p->connection_ = c;
-    p->window_ = static_cast<xcb_window_t>(view.winId());
-    if (!takesRgb32(c, p->window_, p->depth_))
+    // Also tells that this connection reached the server that holds Qt's window.
+    p->window_ = window;
+    if (!takesRgb32(c, window, p->depth_))
         return nullptr;
 
     p->size_ = frameSize;
@@ -112,24 +121,19 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
     shmctl(id, IPC_RMID, nullptr);  // gone once both sides let go
     if (error) {
         std::free(error);
-        p->seg_ = 0;
         return nullptr;
     }
     p->gc_ = xcb_generate_id(c);
     const std::uint32_t noExposures = 0;
-    xcb_create_gc(c, p->gc_, p->window_, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+    xcb_create_gc(c, p->gc_, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
     return p;
 }
 
 X11ShmPresenter::~X11ShmPresenter()
 {
-    if (!connection_)
-        return;
-    if (gc_)
-        xcb_free_gc(connection_, gc_);
-    if (seg_)
-        xcb_shm_detach(connection_, seg_);
-    xcb_flush(connection_);
+    // The server frees the segment's attachment and the GC with the connection.
+    if (connection_)
+        xcb_disconnect(connection_);
 }
 
 void X11ShmPresenter::waitForServer()
@@ -144,6 +148,9 @@ void X11ShmPresenter::waitForServer()
         reply = xcb_get_input_focus_reply(connection_, xcb_get_input_focus_cookie_t{fence_}, &error);
     std::free(reply);
     std::free(error);
+    // Nothing asks for events here; only an error (a window gone) could queue one.
+    while (xcb_generic_event_t* event = xcb_poll_for_queued_event(connection_))
+        std::free(event);
 }
 
 bool X11ShmPresenter::bind(QImage& frame)

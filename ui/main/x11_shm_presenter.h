@@ -35,7 +35,7 @@ private:
     void waitForServer();
     bool bind(QImage& frame);
 
-    xcb_connection_t* connection_ = nullptr;
+    xcb_connection_t* connection_ = nullptr;  // our own, beside Qt's
     std::uint32_t window_ = 0;
     std::uint32_t gc_ = 0;
     std::uint32_t seg_ = 0;
