@@ -53,8 +53,8 @@ void BM_TwoPlainTankCopies(benchmark::State& st)
 {
     FullTank tank;
     for (auto _ : st) {
-        bitBlt(tank.scene.work, 0, 0, kTankWidth, kTankHeight, tank.scene.back, 0, 0, RasterOp::SrcCopy);
-        bitBlt(tank.scene.suisou, 0, 0, kTankWidth, kTankHeight, tank.scene.work, 0, 0, RasterOp::SrcCopy);
+        bitBlt(tank.scene.suisou, 0, 0, kTankWidth, kTankHeight, tank.scene.back, 0, 0, RasterOp::SrcCopy);
+        bitBlt(tank.scene.suisou, 0, 0, kTankWidth, kTankHeight, tank.scene.back, 0, 0, RasterOp::SrcCopy);
         benchmark::DoNotOptimize(tank.scene.suisou.constBits());
     }
 }

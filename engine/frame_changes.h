@@ -19,4 +19,13 @@ struct FrameChanges {
         whole = true;
         count = 0;
     }
+    void clear()
+    {
+        whole = false;
+        count = 0;
+    }
+    // Adds a changed place. Two places are joined into their bounding rectangle when that
+    // is no larger than the two apart (overlapping, touching or nested places), so the
+    // list stays short; a full list joins its cheapest pair.
+    void add(const QRect& r);
 };

@@ -30,7 +30,6 @@ void Scene::prepareTankSurfaces()
         bitBlt(sized, 0, 0, kTankWidth, kTankHeight, suisou, 0, 0, RasterOp::SrcCopy);
         suisou = sized;
     }
-    work = makeSurface(kTankWidth, kTankHeight);
     back = makeSurface(kTankWidth, kTankHeight);
     bitBlt(back, 0, 0, kTankWidth, kTankHeight, suisou, 0, 0, RasterOp::SrcCopy);
 }

@@ -17,5 +17,8 @@ QImage makeSurface(int width, int height, QRgb fill = qRgb(255, 255, 255));
 void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx, int sy, RasterOp op);
 
 // The two-step masked transfer in one pass: SRCERASE from (sx, maskY), then SRCINVERT
-// from (sx, 0). Gives exactly the pixels of the two separate transfers.
+// from (sx, 0). Gives exactly the pixels of the two separate transfers, clipped the same
+// way. With `clip`, only the part of the block inside it is drawn: a place of the frame
+// can be redrawn alone.
 void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, int sx, int maskY);
+void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, int sx, int maskY, const QRect& clip);

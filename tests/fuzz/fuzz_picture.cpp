@@ -26,7 +26,7 @@ TankSettings twoFish()
 
 void checkSurfaces(const Scene& scene)
 {
-    for (const QImage* img : {&scene.work, &scene.suisou, &scene.back}) {
+    for (const QImage* img : {&scene.suisou, &scene.back}) {
         FUZZ_CHECK(img->size() == QSize(kTankWidth, kTankHeight));
         FUZZ_CHECK(img->format() == QImage::Format_RGB32);
     }
