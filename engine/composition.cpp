@@ -68,10 +68,12 @@ void TankEngine::AnimateTank()
     }
 
     const SceneKey scene = sceneKey();
-    if (scene == drawnScene_)
+    if (scene == drawnScene_) {
         composeChanged();
-    else
+    } else {
         composeWhole();
+        changes_.setWhole();
+    }
     shown_ = frame_;
     drawnScene_ = scene;
     // Our own writes count too; taken last, so only a change by someone else differs.
@@ -101,7 +103,6 @@ void TankEngine::composeWhole()
     for (const SpriteDraw& s : frame_)
         if (s.sheet)
             DrawSprite(*s.sheet, s.x, s.y, s.width, s.height, s.sourceX, s.maskY);
-    changes_.setWhole();
 }
 
 void TankEngine::composeChanged()
@@ -114,6 +115,27 @@ void TankEngine::composeChanged()
             continue;
         changes_.add(shown_[slot].place() & kTank);
         changes_.add(frame_[slot].place() & kTank);
+    }
+
+    // Places that overlap draw the overlap twice. When that costs more than the whole
+    // tank (large accessories side by side), compose the whole tank: it gives the same
+    // pixels, so the places reported stay true.
+    constexpr qint64 kSpriteCost = 3;  // a masked pixel costs about three copied ones
+    auto area = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+    qint64 partCost = 0, wholeCost = area(kTank);
+    for (const SpriteDraw& s : frame_)
+        if (s.sheet)
+            wholeCost += kSpriteCost * area(s.place() & kTank);
+    for (int k = 0; k < changes_.count; ++k) {
+        const QRect& r = changes_.rects[std::size_t(k)];
+        partCost += area(r);
+        for (const SpriteDraw& s : frame_)
+            if (s.sheet)
+                partCost += kSpriteCost * area(s.place() & r);
+    }
+    if (partCost >= wholeCost) {
+        composeWhole();
+        return;
     }
     for (int k = 0; k < changes_.count; ++k) {
         const QRect& r = changes_.rects[std::size_t(k)];

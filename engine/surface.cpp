@@ -1,6 +1,7 @@
 #include "engine/surface.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -61,10 +62,11 @@ void bitBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& src, int sx
 namespace {
 
 // Rows j0..j1 and offsets i0..i1 of the block are inside the destination, the clip and
-// the sheet's width; a row is drawn from what of its two sheet rows exists.
-template <typename Pixel, typename Rgb>
+// the sheet's width; a row is drawn from what of its two sheet rows exists. `fused`
+// draws a row that has both.
+template <typename Pixel, typename Rgb, typename Fused>
 void maskedRows(QImage& dst, int dx, int dy, const QImage& sheet, int sx, int maskY, int i0, int i1, int j0, int j1,
-                Rgb rgb)
+                Rgb rgb, Fused fused)
 {
     const qsizetype sheetStride = sheet.bytesPerLine() / qsizetype(sizeof(Pixel));
     const qsizetype dstStride = dst.bytesPerLine() / 4;
@@ -74,13 +76,11 @@ void maskedRows(QImage& dst, int dx, int dy, const QImage& sheet, int sx, int ma
     for (int j = j0; j < j1; ++j) {
         const bool imageRow = j < sheetHeight;
         const bool maskRow = maskY + j >= 0 && maskY + j < sheetHeight;
-        // The destination is never the sheet, so the compiler may vectorize freely.
-        std::uint32_t* __restrict d = dstBits + qsizetype(dy + j) * dstStride + dx;
+        std::uint32_t* d = dstBits + qsizetype(dy + j) * dstStride + dx;
         const Pixel* img = imageRow ? sheetBits + qsizetype(j) * sheetStride + sx : nullptr;
         const Pixel* m = maskRow ? sheetBits + qsizetype(maskY + j) * sheetStride + sx : nullptr;
         if (imageRow && maskRow) {
-            for (int i = i0; i < i1; ++i)
-                d[i] = (((rgb(m[i]) & ~d[i]) ^ rgb(img[i])) & kColour) | kOpaque;
+            fused(d, m, img, i0, i1);
         } else if (maskRow) {
             for (int i = i0; i < i1; ++i)
                 d[i] = ((rgb(m[i]) & ~d[i]) & kColour) | kOpaque;
@@ -89,6 +89,42 @@ void maskedRows(QImage& dst, int dx, int dy, const QImage& sheet, int sx, int ma
                 d[i] = ((rgb(img[i]) ^ d[i]) & kColour) | kOpaque;
         }
     }
+}
+
+// The destination is never the sheet, so the compiler may vectorize freely.
+void fusedRow32(std::uint32_t* __restrict d, const std::uint32_t* m, const std::uint32_t* img, int i0, int i1)
+{
+    for (int i = i0; i < i1; ++i)
+        d[i] = (((m[i] & ~d[i]) ^ img[i]) & kColour) | kOpaque;
+}
+
+// At 8 bits every pixel is two table look-ups. compactSheet puts white at index 0 and
+// black at 1, so eight pixels at a time can be seen to be transparent (white over white:
+// the destination stays) or opaque (a black mask: the image replaces it).
+void fusedRow8(std::uint32_t* __restrict d, const uchar* m, const uchar* img, int i0, int i1, const QRgb* colours,
+               bool whiteBlackFirst)
+{
+    auto one = [&](int i) { d[i] = (((colours[m[i]] & ~d[i]) ^ colours[img[i]]) & kColour) | kOpaque; };
+    int i = i0;
+    if (whiteBlackFirst) {
+        constexpr std::uint64_t kAllBlack = 0x0101010101010101ull;
+        for (; i + 8 <= i1; i += 8) {
+            std::uint64_t masks, images;
+            std::memcpy(&masks, m + i, 8);
+            std::memcpy(&images, img + i, 8);
+            if ((masks | images) == 0)
+                continue;
+            if (masks == kAllBlack) {
+                for (int k = i; k < i + 8; ++k)
+                    d[k] = (colours[img[k]] & kColour) | kOpaque;
+                continue;
+            }
+            for (int k = i; k < i + 8; ++k)
+                one(k);
+        }
+    }
+    for (; i < i1; ++i)
+        one(i);
 }
 
 }  // namespace
@@ -118,10 +154,28 @@ void maskedBlt(QImage& dst, int dx, int dy, int w, int h, const QImage& sheet, i
     case QImage::Format_ARGB32:
     case QImage::Format_ARGB32_Premultiplied:
         maskedRows<std::uint32_t>(dst, dx, dy, sheet, sx, maskY, int(i0), int(i1), int(j0), int(j1),
-                                  [](std::uint32_t p) { return p; });
+                                  [](std::uint32_t p) { return p; }, fusedRow32);
         break;
+    case QImage::Format_Indexed8: {
+        // A table shorter than 256 reads as QImage's own conversion to RGB32 does.
+        const QList<QRgb> table = sheet.colorTable();
+        const QRgb* colours = table.constData();
+        std::array<QRgb, 256> padded;
+        if (table.size() < 256) {
+            for (int k = 0; k < 256; ++k)
+                padded[std::size_t(k)] = table.isEmpty() ? qRgb(k, k, k) : k < table.size() ? table[k] : kOpaque;
+            colours = padded.data();
+        }
+        const bool whiteBlackFirst = (colours[0] & kColour) == kColour && (colours[1] & kColour) == 0;
+        maskedRows<uchar>(dst, dx, dy, sheet, sx, maskY, int(i0), int(i1), int(j0), int(j1),
+                          [colours](uchar p) { return colours[p]; },
+                          [&](std::uint32_t* d, const uchar* m, const uchar* img, int from, int to) {
+                              fusedRow8(d, m, img, from, to, colours, whiteBlackFirst);
+                          });
+        break;
+    }
     default:
-        Q_ASSERT_X(false, "maskedBlt", "sheets are RGB32");
+        Q_ASSERT_X(false, "maskedBlt", "sheets are RGB32 or Indexed8");
         break;
     }
 }

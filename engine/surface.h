@@ -3,7 +3,8 @@
 #include <QImage>
 
 // Off-screen pictures are QImage in Format_RGB32; transfers touch the 24 colour bits
-// and leave the unused top byte at 0xFF.
+// and leave the unused top byte at 0xFF. Sheets, only ever read, may also be
+// Format_Indexed8, read through their colour table.
 enum class RasterOp {
     SrcCopy,    // dst := src
     SrcErase,   // dst := src AND NOT dst

@@ -73,12 +73,37 @@ TEST(BlockTransfer, ClipsAgainstBothPicturesAtEveryEdge)
     EXPECT_EQ(dst.pixel(0, 0), kWhite);
 }
 
-TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfers)
+TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfersForEverySheetFormat)
 {
-    QImage sheet = makeSurface(40, 30);
+    QImage manyColours = makeSurface(40, 30);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)
-            sheet.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5) & 255, (y * 71) & 255));
+            manyColours.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5) & 255, (y * 71) & 255));
+    // 8 bits a pixel: a sheet of few colours as the loader keeps it, with runs of white
+    // over white, of colours over black, of colours over white and of anything; and one
+    // whose short table leaves most indices without a colour.
+    QImage fewColours = makeSurface(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 14; x < 40; ++x) {
+            const QRgb mixed[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(200, 30, 90)};
+            if (x >= 27)
+                fewColours.setPixel(x, y, mixed[(x * 7 + y * 3) % 4]);
+            else if (y < 12)
+                fewColours.setPixel(x, y, qRgb((x * 37) & 255, (y * 50) & 255, 99));
+            else if (y < 20)
+                fewColours.setPixel(x, y, qRgb(0, 0, 0));
+        }
+    QImage shortTable(40, 30, QImage::Format_Indexed8);
+    shortTable.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(200, 30, 90), qRgb(20, 240, 60)});
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            shortTable.scanLine(y)[x] = uchar((x * 7 + y * 3) % 6 == 0 ? 250 : (x + y) % 4);
+    const QImage compact = compactSheet(fewColours);
+    ASSERT_EQ(compact.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(compact.color(0), qRgb(255, 255, 255));
+    ASSERT_EQ(compact.color(1), qRgb(0, 0, 0));
+    ASSERT_EQ(compactSheet(manyColours).format(), QImage::Format_RGB32);
+
     const QImage background = [] {
         QImage b = makeSurface(50, 50);
         for (int y = 0; y < 50; ++y)
@@ -86,26 +111,31 @@ TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfers)
                 b.setPixel(x, y, qRgb((x * 13) & 255, (y * 29) & 255, ((x + y) * 7) & 255));
         return b;
     }();
-    for (int dx : {-12, 0, 30, 45})
-        for (int dy : {-8, 0, 41})
-            for (int sx : {-3, 0, 25, 35})
-                for (int maskY : {0, 12, 20}) {
-                    QImage twoSteps = background.copy();
-                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, maskY, RasterOp::SrcErase);
-                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, 0, RasterOp::SrcInvert);
-                    QImage onePass = background.copy();
-                    maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
-                    ASSERT_EQ(onePass, twoSteps) << dx << "," << dy << " from " << sx << "," << maskY;
+    for (const QImage& sheet : {manyColours, compact, shortTable}) {
+        // The reference reads the same colours at 32 bits, as QImage converts them.
+        const QImage rgb = sheet.convertToFormat(QImage::Format_RGB32);
+        for (int dx : {-12, 0, 30, 45})
+            for (int dy : {-8, 0, 41})
+                for (int sx : {-3, 0, 14, 25, 35})
+                    for (int maskY : {0, 12, 20}) {
+                        QImage twoSteps = background.copy();
+                        bitBlt(twoSteps, dx, dy, 12, 12, rgb, sx, maskY, RasterOp::SrcErase);
+                        bitBlt(twoSteps, dx, dy, 12, 12, rgb, sx, 0, RasterOp::SrcInvert);
+                        QImage onePass = background.copy();
+                        maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
+                        ASSERT_EQ(onePass, twoSteps) << sheet.format() << " " << dx << "," << dy << " from " << sx
+                                                     << "," << maskY;
 
-                    // Drawn piecewise, clipped to places that cut the block and tile the picture.
-                    QImage pieces = background.copy();
-                    for (const QRect& clip : {QRect(-5, -5, 50, 45), QRect(0, 40, 60, 20), QRect(45, -3, 9, 43)})
-                        maskedBlt(pieces, dx, dy, 12, 12, sheet, sx, maskY, clip);
-                    ASSERT_EQ(pieces, twoSteps) << "pieces at " << dx << "," << dy;
-                    QImage outside = background.copy();
-                    maskedBlt(outside, dx, dy, 12, 12, sheet, sx, maskY, QRect(dx + 12, dy, 5, 5));
-                    ASSERT_EQ(outside, background);
-                }
+                        // Drawn piecewise, clipped to places that cut the block and tile the picture.
+                        QImage pieces = background.copy();
+                        for (const QRect& clip : {QRect(-5, -5, 50, 45), QRect(0, 40, 60, 20), QRect(45, -3, 9, 43)})
+                            maskedBlt(pieces, dx, dy, 12, 12, sheet, sx, maskY, clip);
+                        ASSERT_EQ(pieces, twoSteps) << "pieces at " << dx << "," << dy;
+                        QImage outside = background.copy();
+                        maskedBlt(outside, dx, dy, 12, 12, sheet, sx, maskY, QRect(dx + 12, dy, 5, 5));
+                        ASSERT_EQ(outside, background);
+                    }
+    }
 }
 
 class Composition : public ::testing::Test {
