@@ -113,8 +113,10 @@ void TankEngine::composeChanged()
     for (std::size_t slot = 0; slot < frame_.size(); ++slot) {
         if (frame_[slot] == shown_[slot])
             continue;
-        changes_.add(shown_[slot].place() & kTank);
-        changes_.add(frame_[slot].place() & kTank);
+        const QRect was = shown_[slot].place() & kTank, is = frame_[slot].place() & kTank;
+        changes_.add(was);
+        if (is != was)  // an accessory changes its frame in place
+            changes_.add(is);
     }
 
     // Places that overlap draw the overlap twice. When that costs more than the whole

@@ -1,5 +1,6 @@
 #include "engine/frame_changes.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -8,10 +9,17 @@ qint64 area(const QRect& r)
     return qint64(r.width()) * r.height();
 }
 
+// The bounding rectangle of two non-empty places; QRect::united is not inline.
+QRect bounding(const QRect& a, const QRect& b)
+{
+    return QRect(QPoint(std::min(a.left(), b.left()), std::min(a.top(), b.top())),
+                 QPoint(std::max(a.right(), b.right()), std::max(a.bottom(), b.bottom())));
+}
+
 // What joining two places costs beyond redrawing them apart (negative: a saving).
 qint64 joinCost(const QRect& a, const QRect& b)
 {
-    return area(a.united(b)) - area(a) - area(b);
+    return area(bounding(a, b)) - area(a) - area(b);
 }
 }  // namespace
 
@@ -22,7 +30,7 @@ void FrameChanges::add(const QRect& place)
     QRect r = place;
     for (int k = 0; k < count;) {
         if (joinCost(rects[std::size_t(k)], r) <= 0) {
-            r = r.united(rects[std::size_t(k)]);
+            r = bounding(r, rects[std::size_t(k)]);
             rects[std::size_t(k)] = rects[std::size_t(--count)];
             k = 0;  // the grown place may now reach one already passed
         } else {
@@ -52,13 +60,13 @@ void FrameChanges::add(const QRect& place)
     const QRect a = rects[std::size_t(bestA)];
     rects[std::size_t(bestA)] = rects[std::size_t(--count)];
     if (bestB < 0) {
-        add(a.united(r));
+        add(bounding(a, r));
         return;
     }
     // bestB may have been the last entry, now moved into bestA's place.
     const int b = bestB == count ? bestA : bestB;
     const QRect other = rects[std::size_t(b)];
     rects[std::size_t(b)] = rects[std::size_t(--count)];
-    add(a.united(other));
+    add(bounding(a, other));
     add(r);
 }
