@@ -6,7 +6,8 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/build"
 packages="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-  fonts-ipafont-gothic xvfb xauth xdotool imagemagick desktop-file-utils appstream dpkg-dev lintian"
+  fonts-ipafont-gothic xvfb xauth xdotool imagemagick desktop-file-utils appstream dpkg-dev
+  libxcb-shm0-dev xfishtank weston qt6-wayland lintian"
 
 install_missing() {
     missing=""

@@ -1,5 +1,6 @@
 // Long runs of the living tank, reported per tick: five fish swimming with bubbles, and
-// five fish feeding. Compare with BM_TwoPlainTankCopies, the floor of any frame.
+// five fish feeding, each tick composing what changed. Compare with BM_OnePlainTankCopy,
+// the floor of a whole composition.
 
 #include "engine/surface.h"
 #include "engine/tank_engine.h"

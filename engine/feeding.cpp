@@ -11,7 +11,7 @@ constexpr int kFeedingPeriods = 3;
 void TankEngine::feedingStep(int i)
 {
     // Mask row 0: the food is its own mask, so it is ANDed onto whatever lies beneath.
-    DrawSprite(scene_.esaPat, kFoodPlace, kFoodPlace, kFoodSize, kFoodSize, 0, 0);
+    placeSprite(sprite_slot::food(i), scene_.esaPat, kFoodPlace, kFoodPlace, kFoodSize, kFoodSize, 0, 0);
 
     auto& f = settings_.fish[std::size_t(i)];
     const int frame = f.frameX + kFishSize;
@@ -62,6 +62,6 @@ void TankEngine::bubbleStep(int i, bool facingRight)
         b.y = toInt16(b.y - Int(10 * random_.next()));
     }
     // Blue cluster, then the green one over it, at the same place.
-    DrawSprite(scene_.awa, b.x, b.y, kBubbleSize, kBubbleSize, 0, kBubbleSize);
-    DrawSprite(scene_.awa, b.x, b.y, kBubbleSize, kBubbleSize, kBubbleSize, kBubbleSize);
+    placeSprite(sprite_slot::blueBubble(i), scene_.awa, b.x, b.y, kBubbleSize, kBubbleSize, 0, kBubbleSize);
+    placeSprite(sprite_slot::greenBubble(i), scene_.awa, b.x, b.y, kBubbleSize, kBubbleSize, kBubbleSize, kBubbleSize);
 }

@@ -8,18 +8,17 @@
 namespace {
 QImage builtIn(const char* name)
 {
-    QImage img(QString::fromLatin1(":/pictures/%1").arg(QLatin1String(name)));
-    return img.convertToFormat(QImage::Format_RGB32);
+    return QImage(QString::fromLatin1(":/pictures/%1").arg(QLatin1String(name)));
 }
 }  // namespace
 
 Scene Scene::withBuiltInPictures()
 {
     Scene s;
-    s.suisou = builtIn("tank.bmp");
-    s.pat[0] = builtIn("goldfish.bmp");
-    s.esaPat = builtIn("food.bmp");
-    s.awa = builtIn("bubbles.bmp");
+    s.suisou = builtIn("tank.bmp").convertToFormat(QImage::Format_RGB32);
+    s.pat[0] = keptSheet(builtIn("goldfish.bmp"));
+    s.esaPat = keptSheet(builtIn("food.bmp"));
+    s.awa = keptSheet(builtIn("bubbles.bmp"));
     return s;
 }
 
@@ -30,7 +29,6 @@ void Scene::prepareTankSurfaces()
         bitBlt(sized, 0, 0, kTankWidth, kTankHeight, suisou, 0, 0, RasterOp::SrcCopy);
         suisou = sized;
     }
-    work = makeSurface(kTankWidth, kTankHeight);
     back = makeSurface(kTankWidth, kTankHeight);
     bitBlt(back, 0, 0, kTankWidth, kTankHeight, suisou, 0, 0, RasterOp::SrcCopy);
 }

@@ -15,18 +15,22 @@ constexpr int kFishSize = 75;
 
 // Every picture the tank is drawn from and onto. Owned by the main window.
 struct Scene {
-    QImage suisou;  // what the window shows
-    QImage back;    // the clean background
-    QImage work;    // each frame is composed here
+    // What the window shows. The engine composes each frame straight into it and keeps
+    // it between ticks. The view may rebind it to other memory (the engine then composes
+    // the whole tank next tick) but must not hold a second QImage of it: the engine's
+    // next write would detach into a copy. Read it through constBits(); a write through
+    // bits() counts as a change, and the next tick composes the whole tank.
+    QImage suisou;
+    QImage back;  // the clean background
     std::array<QImage, kMaxKinds> pat;
     QImage esaPat;
     QImage awa;
     std::array<QImage, kMaxAccessories> access;
 
-    // The built-in pictures in their surfaces; work and back still unsized.
+    // The built-in pictures in their surfaces; back still unsized.
     static Scene withBuiltInPictures();
 
-    // Sizes suisou, work and back to the tank and keeps the clean background in back.
+    // Sizes suisou and back to the tank and keeps the clean background in back.
     void prepareTankSurfaces();
 };
 

@@ -2,6 +2,8 @@
 
 #include "app/tank_settings.h"
 #include "engine/engine_state.h"
+#include "engine/frame_changes.h"
+#include "engine/frame_sprites.h"
 #include "engine/random_source.h"
 #include "engine/scene.h"
 
@@ -29,9 +31,19 @@ public:
     void setInnerWidth(int width) { innerWidth_ = width; }
     int innerWidth() const { return innerWidth_; }
 
-    // One frame: compose on work, copy to suisou. The caller repaints once afterwards.
+    // One frame: moves the fish, then brings suisou up to date. suisou keeps the frame
+    // between ticks, so only the places where a sprite moved, came or went are redrawn
+    // (background first, then every sprite over them in stacking order); after a
+    // wholesale change the whole tank is composed. The caller shows lastChanges().
     void AnimateTank();
+    // Where the last AnimateTank changed suisou.
+    const FrameChanges& lastChanges() const { return changes_; }
+    // The next tick composes the whole tank. The engine notices new pictures, a rebound
+    // suisou and another fish or accessory count by itself; this is for anything else.
+    void composeWholeNextTick() { drawnScene_.valid = false; }
+    // Advances the accessories' animation and places each in this tick's frame.
     void DrawAccessories();
+    // Draws one cell of a sheet straight into suisou.
     void DrawSprite(const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY);
 
     // The behaviour period (every 2.5 s): feeding period step or one roll per fish.
@@ -65,9 +77,36 @@ private:
         return static_cast<std::int16_t>(v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v);
     }
 
+    // Puts a sprite into this tick's frame at its stacking slot; the frame is drawn when
+    // every fish has moved, so the motion and its random draws stay where they are.
+    void placeSprite(int slot, const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY);
+    void composeWhole();
+    void composeChanged();
+
+    // Which pictures the frame in suisou was drawn from and onto. Any difference from the
+    // scene of this tick is a wholesale change. cacheKey() changes whenever a picture is
+    // replaced or written through bits(), so a caller cannot forget to tell us.
+    struct SceneKey {
+        bool valid = false;
+        qint64 suisou = 0;
+        qint64 back = 0;
+        std::array<qint64, kMaxKinds> pat{};
+        qint64 esaPat = 0;
+        qint64 awa = 0;
+        std::array<qint64, kMaxAccessories> access{};
+        int fishCount = 0;
+        int accessoryCount = 0;
+        bool operator==(const SceneKey&) const = default;
+    };
+    SceneKey sceneKey() const;
+
     TankSettings& settings_;
     Scene& scene_;
     EngineState& state_;
     RandomSource& random_;
     int innerWidth_ = kTankWidth;
+    FrameChanges changes_;
+    FrameSprites frame_{};  // being put together by this tick
+    FrameSprites shown_{};  // what suisou holds
+    SceneKey drawnScene_;
 };

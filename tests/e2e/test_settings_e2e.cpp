@@ -1,8 +1,14 @@
 #include "e2e/e2e_harness.h"
 
 #include "app/settings_file.h"
+#include "engine/scene.h"
+#include "engine/tank_engine.h"
 
 #include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <vector>
 
 namespace {
 
@@ -10,6 +16,7 @@ namespace {
 constexpr QPoint kFirstKindLine(112, 71);
 constexpr QPoint kSpinnerUp(208, 113);
 constexpr QPoint kApply(176, 293);
+constexpr QPoint kCancel(240, 293);
 
 int orangePixels(const QImage& img, const QRect& area)
 {
@@ -20,6 +27,48 @@ int orangePixels(const QImage& img, const QRect& area)
             n += c.red() > 200 && c.green() > 60 && c.green() < 190 && c.blue() < 110;
         }
     return n;
+}
+
+// An accessory whose ten frames differ: a bar that steps right from frame to frame.
+QImage steppingAccessory()
+{
+    QImage img(10 * 200, 2 * 100, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setPen(Qt::NoPen);
+    for (int row = 0; row < 2; ++row) {
+        p.setBrush(row == 0 ? QColor(40, 90, 200) : QColor(Qt::black));
+        for (int i = 0; i < 10; ++i)
+            p.drawRect(i * 200 + 10 + 14 * i, row * 100 + 10, 40, 80);
+    }
+    return img;
+}
+
+// Every tank the program can compose from this record, one per accessory frame: the fish
+// never move, so these ten are all there is.
+std::vector<QImage> everyComposition(TankSettings s)
+{
+    Scene scene = Scene::withBuiltInPictures();
+    scene.prepareTankSurfaces();
+    RandomSource random;
+    EngineState state;
+    InitFish(s, scene, random);
+    LoadAccessories(s, scene);
+    TankEngine engine(s, scene, state, random);
+    std::vector<QImage> frames;
+    for (int i = 0; i < 10; ++i) {
+        engine.AnimateTank();
+        frames.push_back(scene.suisou.copy());
+    }
+    return frames;
+}
+
+bool isOneOf(const QImage& tank, const std::vector<QImage>& frames)
+{
+    for (const QImage& f : frames)
+        if (e2e::pixelsDiffering(tank, f) == 0)
+            return true;
+    return false;
 }
 
 class SettingsEndToEnd : public ::testing::Test {
@@ -73,6 +122,38 @@ TEST_F(SettingsEndToEnd, RaisingTheCountFromTheMenuPutsFiveFishInTheTank)
     EXPECT_EQ(stored.fishTotal, 5);
     EXPECT_EQ(stored.kinds[0].count, 5);
     EXPECT_EQ(stored.fishKindOf, (std::array<std::int16_t, 5>{0, 0, 0, 0, 0}));
+}
+
+TEST_F(SettingsEndToEnd, TheTankIsWholeAgainWhenTheDialogClosesOverIt)
+{
+    // Fish whose swim mode is outside 0..5 take no step and no behaviour roll: the tank
+    // changes only where the accessory animates, and the rest comes back after the
+    // dialog only if the uncovered window is redrawn.
+    e2e::Pondel app(x);
+    ASSERT_TRUE(steppingAccessory().save(app.path("steps.acc"), "PNG"));
+    TankSettings s;
+    s.fishTotal = 5;
+    s.kinds[0].count = 5;
+    for (int i = 0; i < 5; ++i)
+        s.fish[std::size_t(i)] = {std::int16_t(10 + 95 * i), 0, 6, 0, 0, {}, 0};
+    s.accessoryCount = 1;
+    s.accessories[0].name = QStringLiteral("steps");
+    s.accessories[0].picturePath = app.path("steps.acc");
+    placeAccessory(s.accessories[0], steppingAccessory(), 1);
+    const std::vector<QImage> frames = everyComposition(s);
+    app.writeFile("SET", serializeSettings(s));
+    ASSERT_TRUE(app.start());
+    QThread::msleep(500);
+    EXPECT_TRUE(isOneOf(app.tank(), frames)) << "the tank as composed, while it animates";
+
+    x.menuFirstItem(app.window(), e2e::kMenuSetX);  // "設定" > "数＆種類"
+    const auto dialog = x.waitForWindow(QStringLiteral("設定"), 5000);
+    ASSERT_TRUE(dialog);
+    EXPECT_FALSE(isOneOf(app.tank(), frames)) << "the dialog lies over the tank";
+    x.click(*dialog, kCancel.x(), kCancel.y());
+    ASSERT_FALSE(x.findWindow(QStringLiteral("設定")));
+    const QImage after = app.tank();
+    EXPECT_TRUE(isOneOf(after, frames)) << e2e::pixelsDiffering(after, frames[0]) << " pixels differ from frame 0";
 }
 
 }  // namespace

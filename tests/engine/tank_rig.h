@@ -27,6 +27,45 @@ inline QImage solidSheet(int cells, int w, int h, const std::vector<QRgb>& colou
     return sheet;
 }
 
+// A sheet in which every pixel tells: each cell a blob of many colours, a few image
+// pixels outside the mask (they XOR into what lies beneath), grey and coloured mask
+// pixels, and holes. Any slip in place, order or clipping shows in the frame. With
+// `palette` n > 0 the sheet uses at most n + 3 colours, else any.
+inline QImage busySheet(int cells, int w, int h, std::uint32_t seed, int palette)
+{
+    auto hash = [seed](std::uint32_t a, std::uint32_t b) {
+        std::uint32_t v = seed * 0x9E3779B1u ^ a * 0x85EBCA77u ^ b * 0xC2B2AE3Du;
+        v ^= v >> 15;
+        v *= 0x2C1B3C6Du;
+        return v ^ (v >> 13);
+    };
+    auto colour = [palette](std::uint32_t v) -> QRgb {
+        if (palette <= 0)
+            return 0xFF000000 | v;
+        const int k = int(v % std::uint32_t(palette));
+        return qRgb((k * 37 + 11) & 255, (k * 91 + 5) & 255, (k * 53 + 99) & 255);
+    };
+    QImage sheet = makeSurface(cells * w, 2 * h);
+    for (int y = 0; y < h; ++y) {
+        auto* image = reinterpret_cast<QRgb*>(sheet.scanLine(y));
+        auto* mask = reinterpret_cast<QRgb*>(sheet.scanLine(h + y));
+        for (int x = 0; x < cells * w; ++x) {
+            const int c = x / w, cx = x % w;
+            const double ex = (cx - w * (0.45 + 0.01 * c)) / (0.4 * w), ey = (y - h * 0.5) / (0.35 * h);
+            const bool inside = ex * ex + ey * ey < 1.0;
+            const std::uint32_t v = hash(std::uint32_t(x), std::uint32_t(y));
+            if (inside) {
+                image[x] = colour(v);
+                mask[x] = v % 31 == 0 ? qRgb(128, 128, 128) : v % 43 == 0 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+            } else {
+                image[x] = v % 29 == 0 ? colour(v >> 8) : qRgb(255, 255, 255);
+                mask[x] = v % 37 == 0 ? colour(v >> 4) : qRgb(255, 255, 255);
+            }
+        }
+    }
+    return sheet;
+}
+
 // An engine over plain pictures and a scripted random source; fish start mid-tank in mode 99
 // (a mode that never moves) so each test sets up only the fish it is about.
 struct TankRig {
@@ -52,7 +91,6 @@ struct TankRig {
     FishState& fish(int i) { return settings.fish[std::size_t(i)]; }
     Bubble& bubble(int i) { return state.bubbles[std::size_t(i)]; }
     QRgb shown(int x, int y) const { return scene.suisou.pixel(x, y) & 0xFFFFFF; }
-    QRgb composed(int x, int y) const { return scene.work.pixel(x, y) & 0xFFFFFF; }
 };
 
 }  // namespace rig

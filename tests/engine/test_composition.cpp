@@ -1,7 +1,15 @@
+#include "engine/picture_loader.h"
 #include "engine/surface.h"
 #include "engine/tank_engine.h"
+#include "tank_rig.h"
+
+#include <QTemporaryDir>
+
+#include <functional>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace {
 
@@ -65,12 +73,37 @@ TEST(BlockTransfer, ClipsAgainstBothPicturesAtEveryEdge)
     EXPECT_EQ(dst.pixel(0, 0), kWhite);
 }
 
-TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfers)
+TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfersForEverySheetFormat)
 {
-    QImage sheet = makeSurface(40, 30);
+    QImage manyColours = makeSurface(40, 30);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x)
-            sheet.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5) & 255, (y * 71) & 255));
+            manyColours.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5) & 255, (y * 71) & 255));
+    // 8 bits a pixel: a sheet of few colours as the loader keeps it, with runs of white
+    // over white, of colours over black, of colours over white and of anything; and one
+    // whose short table leaves most indices without a colour.
+    QImage fewColours = makeSurface(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 14; x < 40; ++x) {
+            const QRgb mixed[] = {qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(200, 30, 90)};
+            if (x >= 27)
+                fewColours.setPixel(x, y, mixed[(x * 7 + y * 3) % 4]);
+            else if (y < 12)
+                fewColours.setPixel(x, y, qRgb((x * 37) & 255, (y * 50) & 255, 99));
+            else if (y < 20)
+                fewColours.setPixel(x, y, qRgb(0, 0, 0));
+        }
+    QImage shortTable(40, 30, QImage::Format_Indexed8);
+    shortTable.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(200, 30, 90), qRgb(20, 240, 60)});
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            shortTable.scanLine(y)[x] = uchar((x * 7 + y * 3) % 6 == 0 ? 250 : (x + y) % 4);
+    const QImage compact = compactSheet(fewColours);
+    ASSERT_EQ(compact.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(compact.color(0), qRgb(255, 255, 255));
+    ASSERT_EQ(compact.color(1), qRgb(0, 0, 0));
+    ASSERT_EQ(compactSheet(manyColours).format(), QImage::Format_RGB32);
+
     const QImage background = [] {
         QImage b = makeSurface(50, 50);
         for (int y = 0; y < 50; ++y)
@@ -78,17 +111,31 @@ TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfers)
                 b.setPixel(x, y, qRgb((x * 13) & 255, (y * 29) & 255, ((x + y) * 7) & 255));
         return b;
     }();
-    for (int dx : {-12, 0, 30, 45})
-        for (int dy : {-8, 0, 41})
-            for (int sx : {-3, 0, 25, 35})
-                for (int maskY : {0, 12, 20}) {
-                    QImage twoSteps = background.copy();
-                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, maskY, RasterOp::SrcErase);
-                    bitBlt(twoSteps, dx, dy, 12, 12, sheet, sx, 0, RasterOp::SrcInvert);
-                    QImage onePass = background.copy();
-                    maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
-                    ASSERT_EQ(onePass, twoSteps) << dx << "," << dy << " from " << sx << "," << maskY;
-                }
+    for (const QImage& sheet : {manyColours, compact, shortTable}) {
+        // The reference reads the same colours at 32 bits, as QImage converts them.
+        const QImage rgb = sheet.convertToFormat(QImage::Format_RGB32);
+        for (int dx : {-12, 0, 30, 45})
+            for (int dy : {-8, 0, 41})
+                for (int sx : {-3, 0, 14, 25, 35})
+                    for (int maskY : {0, 12, 20}) {
+                        QImage twoSteps = background.copy();
+                        bitBlt(twoSteps, dx, dy, 12, 12, rgb, sx, maskY, RasterOp::SrcErase);
+                        bitBlt(twoSteps, dx, dy, 12, 12, rgb, sx, 0, RasterOp::SrcInvert);
+                        QImage onePass = background.copy();
+                        maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
+                        ASSERT_EQ(onePass, twoSteps) << sheet.format() << " " << dx << "," << dy << " from " << sx
+                                                     << "," << maskY;
+
+                        // Drawn piecewise, clipped to places that cut the block and tile the picture.
+                        QImage pieces = background.copy();
+                        for (const QRect& clip : {QRect(-5, -5, 50, 45), QRect(0, 40, 60, 20), QRect(45, -3, 9, 43)})
+                            maskedBlt(pieces, dx, dy, 12, 12, sheet, sx, maskY, clip);
+                        ASSERT_EQ(pieces, twoSteps) << "pieces at " << dx << "," << dy;
+                        QImage outside = background.copy();
+                        maskedBlt(outside, dx, dy, 12, 12, sheet, sx, maskY, QRect(dx + 12, dy, 5, 5));
+                        ASSERT_EQ(outside, background);
+                    }
+    }
 }
 
 class Composition : public ::testing::Test {
@@ -118,16 +165,15 @@ TEST_F(Composition, DrawSpriteKeepsWhiteTransparentAndMaskRowZeroAndsTheImage)
     sheet.setPixel(1, 0, 0xFF808080);
     sheet.setPixel(0, 1, kBlack);
     sheet.setPixel(1, 1, kBlack);
-    scene.work = scene.back.copy();
     engine.DrawSprite(sheet, 100, 100, 4, 1, 0, 1);
-    EXPECT_EQ(scene.work.pixel(100, 100), 0xFFFF0000u);
-    EXPECT_EQ(scene.work.pixel(101, 100), 0xFF808080u);
-    EXPECT_EQ(scene.work.pixel(102, 100), kWater);
+    EXPECT_EQ(shown(100, 100), 0xFFFF0000u);
+    EXPECT_EQ(shown(101, 100), 0xFF808080u);
+    EXPECT_EQ(shown(102, 100), kWater);
 
     engine.DrawSprite(sheet, 200, 100, 4, 1, 0, 0);  // the food's way: image AND background
-    EXPECT_EQ(scene.work.pixel(200, 100), 0xFF000000u | (0xFF0000u & 0xCCFFCCu));
-    EXPECT_EQ(scene.work.pixel(201, 100), 0xFF000000u | (0x808080u & 0xCCFFCCu));
-    EXPECT_EQ(scene.work.pixel(202, 100), kWater);
+    EXPECT_EQ(shown(200, 100), 0xFF000000u | (0xFF0000u & 0xCCFFCCu));
+    EXPECT_EQ(shown(201, 100), 0xFF000000u | (0x808080u & 0xCCFFCCu));
+    EXPECT_EQ(shown(202, 100), kWater);
 }
 
 TEST_F(Composition, FishAreStackedInIndexOrderOverTheAccessories)
@@ -211,6 +257,267 @@ TEST_F(Composition, PlacementFollowsTheSheetWidthAndKeepsOldValuesForBadPosition
     EXPECT_EQ(slot.x, 400);
     EXPECT_EQ(slot.position, 3);
     EXPECT_EQ(slot.frameHeight, 100);
+}
+
+TEST(ChangedPlaces, AStillTankReportsNothingAndOneSwimmerExactlyItsOldAndNewPlace)
+{
+    rig::TankRig t(5);
+    // Rising fish at or above the top edge do not move; one of them is half out of the tank.
+    const std::int16_t ys[] = {0, -1, -40, 0, -2};
+    for (int i = 0; i < 5; ++i)
+        t.fish(i) = {std::int16_t(30 + 90 * i), ys[i], std::int16_t(i % 2 ? 4 : 1), 450, 0, {}, 1};
+    t.engine.AnimateTank();
+    EXPECT_TRUE(t.engine.lastChanges().whole) << "the first tick composes everything";
+    const QImage first = t.scene.suisou.copy();
+
+    for (int tick = 0; tick < 3; ++tick) {
+        t.engine.AnimateTank();
+        EXPECT_TRUE(t.engine.lastChanges().empty());
+        EXPECT_FALSE(t.engine.lastChanges().whole);
+        EXPECT_EQ(t.engine.lastChanges().count, 0);
+    }
+    EXPECT_TRUE(t.scene.suisou == first);
+    EXPECT_EQ(t.random.takeLog(), std::string(20, 'R')) << "no draws: nobody swims";
+
+    t.fish(2) = {200, 100, 99, 450, 0, {}, 0};  // put mid-tank, standing
+    t.engine.AnimateTank();
+    t.fish(2).swimMode = 1;  // then swimming right, level
+    t.random.script({0.6});
+    t.engine.AnimateTank();
+    EXPECT_EQ(t.fish(2).x, 203);
+    const FrameChanges& c = t.engine.lastChanges();
+    ASSERT_FALSE(c.whole);
+    ASSERT_EQ(c.count, 1);
+    EXPECT_EQ(c.rects[0], QRect(200, 100, 75, 75).united(QRect(203, 100, 75, 75)));
+}
+
+TEST(ChangedPlaces, TheListJoinsOnlyWhatIsCheaperJoinedAndStaysWithinItsSize)
+{
+    FrameChanges c;
+    c.add(QRect(10, 10, 75, 75));
+    c.add(QRect(14, 18, 75, 75));  // a fish a step further on
+    c.add(QRect(300, 10, 30, 30));
+    c.add(QRect(305, 12, 10, 10));  // inside the one before
+    c.add(QRect(0, 0, 0, 5));
+    ASSERT_EQ(c.count, 2);
+    EXPECT_EQ(c.rects[0], QRect(10, 10, 79, 83));
+    EXPECT_EQ(c.rects[1], QRect(300, 10, 30, 30));
+
+    // Far more places than the list holds: each still lies inside some entry.
+    c.clear();
+    std::vector<QRect> places;
+    for (int k = 0; k < 60; ++k)
+        places.emplace_back((k * 97) % 480, (k * 61) % 290, 3 + k % 7, 2 + k % 5);
+    for (const QRect& r : places)
+        c.add(r);
+    ASSERT_LE(c.count, FrameChanges::kMaxRects);
+    for (const QRect& r : places) {
+        bool covered = false;
+        for (int k = 0; k < c.count; ++k)
+            covered = covered || c.rects[std::size_t(k)].contains(r);
+        EXPECT_TRUE(covered) << r.x() << "," << r.y();
+    }
+}
+
+// Two tanks given the same record, pictures and random values; one composes only what
+// changed, the other the whole tank every tick. Every frame must be the same, and a
+// screen that takes only the reported places from each frame must show it too.
+class IncrementalComposition : public ::testing::Test {
+protected:
+    IncrementalComposition()
+    {
+        for (rig::TankRig* t : {&part, &whole}) {
+            t->scene.pat[0] = rig::busySheet(12, 75, 75, 1, 40);
+            t->scene.esaPat = rig::busySheet(1, 50, 50, 2, 20);
+            t->scene.awa = rig::busySheet(2, 30, 30, 3, 20);
+            t->random.thenSequence(0xF15B);
+            t->settings.kinds[0].count = 1;
+            t->fish(0) = {410, 150, 1, 375, 0, {}, 0};  // heading for the right wall
+        }
+    }
+
+    // A picture file as the user would add it.
+    QString pictureFile(const char* name, const QImage& picture)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        return path;
+    }
+
+    struct Choice {
+        std::vector<int> counts;                    // fish per kind
+        std::vector<QString> patterns;              // files of kinds 1..
+        std::vector<std::pair<QString, int>> accessories;  // file and position
+    };
+    // What the settings dialog's apply does: the record, then pictures loaded anew into
+    // their surfaces and each accessory placed.
+    void apply(const Choice& choice)
+    {
+        std::vector<QImage> patterns, sheets;
+        for (const QString& path : choice.patterns)
+            patterns.push_back(loadPicture(path).image);
+        for (const auto& a : choice.accessories)
+            sheets.push_back(loadPicture(a.first).image);
+        for (rig::TankRig* t : {&part, &whole}) {
+            TankSettings& s = t->settings;
+            s.lastKind = std::int16_t(choice.counts.size() - 1);
+            int fish = 0;
+            for (std::size_t kind = 0; kind < choice.counts.size(); ++kind) {
+                s.kinds[kind].count = std::int16_t(choice.counts[kind]);
+                for (int n = 0; n < choice.counts[kind]; ++n)
+                    s.fishKindOf[std::size_t(fish++)] = std::int16_t(kind);
+                if (kind > 0)
+                    t->scene.pat[kind] = patterns[kind - 1];
+            }
+            s.fishTotal = std::int16_t(fish);
+            s.accessoryCount = std::int16_t(sheets.size());
+            for (std::size_t a = 0; a < sheets.size(); ++a) {
+                t->scene.access[a] = sheets[a];
+                placeAccessory(s.accessories[a], t->scene.access[a], choice.accessories[a].second);
+            }
+        }
+        ++expectedWhole;
+    }
+
+    // suisou rebound to memory of the view's own, as a shared-memory image would be.
+    void rebind(std::vector<uchar>& memory)
+    {
+        constexpr int kStride = 4 * 512;
+        memory.assign(std::size_t(kStride) * kTankHeight, 0x5A);
+        part.scene.suisou = QImage(memory.data(), kTankWidth, kTankHeight, kStride, QImage::Format_RGB32);
+        ++expectedWhole;
+    }
+
+    void runTicks(int n, const std::function<void(int)>& during = {})
+    {
+        for (int k = 0; k < n && !HasFatalFailure(); ++k) {
+            if (during)
+                during(k);
+            if (ticks % 25 == 0) {
+                for (rig::TankRig* t : {&part, &whole}) {
+                    t->engine.behaviourPeriod();
+                    // Every other period every fish blows a bubble as well.
+                    for (int i = 0; ticks % 50 == 0 && i < t->settings.fishTotal; ++i)
+                        t->engine.createBubble(i, t->fish(i).swimMode <= 2);
+                }
+            }
+            tick();
+        }
+    }
+
+    void tick()
+    {
+        std::array<bool, kMaxFish> facedRight{};
+        const bool fedBefore = part.state.feeding != 0;
+        feedingEnded += wasFeeding && !fedBefore;  // ended by the period just run
+        for (int i = 0; i < kMaxFish; ++i)
+            facedRight[std::size_t(i)] = part.fish(i).swimMode <= 2;
+
+        whole.engine.composeWholeNextTick();
+        part.engine.AnimateTank();
+        whole.engine.AnimateTank();
+        ++ticks;
+
+        const FrameChanges& c = part.engine.lastChanges();
+        ASSERT_TRUE(whole.engine.lastChanges().whole);
+        ASSERT_LE(c.count, FrameChanges::kMaxRects);
+        if (c.whole) {
+            ++wholeTicks;
+            screen = part.scene.suisou.copy();
+        }
+        for (int k = 0; k < c.count; ++k) {
+            const QRect& r = c.rects[std::size_t(k)];
+            ASSERT_FALSE(r.isEmpty());
+            ASSERT_TRUE(QRect(0, 0, kTankWidth, kTankHeight).contains(r)) << "tick " << ticks;
+            bitBlt(screen, r.x(), r.y(), r.width(), r.height(), part.scene.suisou, r.x(), r.y(), RasterOp::SrcCopy);
+        }
+        partialTicks += !c.whole && c.count > 0;
+        ASSERT_TRUE(part.scene.suisou == whole.scene.suisou) << "frame of tick " << ticks;
+        ASSERT_TRUE(screen == whole.scene.suisou) << "places reported at tick " << ticks;
+        ASSERT_EQ(part.settings, whole.settings);
+
+        // What the run went through, so it cannot quietly stop covering it.
+        const bool fed = part.state.feeding != 0;
+        feedingTicks += fed;
+        wasFeeding = fed;
+        for (int i = 0; i < part.settings.fishTotal; ++i) {
+            const FishState& f = part.fish(i);
+            if (!fedBefore && !fed && facedRight[std::size_t(i)] != (f.swimMode <= 2))
+                ++(facedRight[std::size_t(i)] ? rightTurns : leftTurns);
+            risenPastTop += f.riseFlag == 1 && f.y < 0;
+            const Bubble& b = part.bubble(i);
+            bubbleTicks += b.active == 1 && b.y > 10;
+        }
+    }
+
+    QTemporaryDir dir;
+    rig::TankRig part{1}, whole{1};
+    QImage screen;
+    int ticks = 0, wholeTicks = 0, expectedWhole = 1, partialTicks = 0;
+    bool wasFeeding = false;
+    int feedingTicks = 0, feedingEnded = 0, rightTurns = 0, leftTurns = 0, risenPastTop = 0, bubbleTicks = 0;
+};
+
+TEST_F(IncrementalComposition, EveryFrameAndEveryShownPlaceMatchesTheWholeComposition)
+{
+    // One fish: it turns at the right wall, then rises past the top edge.
+    runTicks(30);
+    for (rig::TankRig* t : {&part, &whole}) {
+        t->fish(0).y = 5;
+        t->fish(0).riseFlag = 1;
+    }
+    runTicks(200);
+
+    // Five fish of two kinds, four accessories of both layouts, food from start to end,
+    // suisou moved twice to memory of the view's.
+    const QString kind1 = pictureFile("many-colours.pat", rig::busySheet(12, 75, 75, 7, 0));
+    const QString kind1Again = pictureFile("few-colours.pat", rig::busySheet(12, 75, 75, 8, 60));
+    const QString wide1 = pictureFile("wide1.acc", rig::busySheet(10, 200, 100, 11, 100));
+    const QString wide2 = pictureFile("wide2.acc", rig::busySheet(10, 200, 100, 12, 100));
+    const QString tall1 = pictureFile("tall1.acc", rig::busySheet(10, 100, 200, 13, 100));
+    const QString tall2 = pictureFile("tall2.acc", rig::busySheet(10, 100, 200, 14, 100));
+    apply({{3, 2}, {kind1}, {{wide1, 0}, {tall1, 1}, {wide2, 2}, {tall2, 3}}});
+    std::vector<uchar> view1, view2;
+    runTicks(300, [&](int k) {
+        if (k == 60)
+            for (rig::TankRig* t : {&part, &whole})
+                t->engine.startFeeding();
+        if (k == 150)
+            rebind(view1);
+        if (k == 220)
+            rebind(view2);
+    });
+    EXPECT_EQ(part.scene.suisou.constBits(), view2.data()) << "the frame stays in the view's memory";
+
+    // The second accessory deleted, the kind's picture replaced, a fish fewer.
+    apply({{2, 2}, {kind1Again}, {{wide1, 0}, {wide2, 2}, {tall2, 3}}});
+    runTicks(300);
+    // No accessories, no picture loaded, only the fish count changes.
+    apply({{1}, {}, {}});
+    runTicks(100);
+    // The same count: the fish changes kind, then only its kind's picture is replaced
+    // while it stands still at the top, so nothing but the new picture calls for a redraw.
+    apply({{0, 1}, {kind1}, {}});
+    runTicks(20);
+    runTicks((26 - ticks % 25) % 25);  // to just past a period, so the rise lasts
+    for (rig::TankRig* t : {&part, &whole}) {
+        t->fish(0).y = 0;
+        t->fish(0).riseFlag = 1;
+    }
+    runTicks(2);
+    apply({{0, 1}, {kind1Again}, {}});
+    runTicks(2);
+    apply({{5}, {}, {}});
+    runTicks(250);
+
+    EXPECT_EQ(wholeTicks, expectedWhole) << "the whole tank only after wholesale changes";
+    EXPECT_GT(partialTicks, ticks * 9 / 10);
+    EXPECT_GT(rightTurns, 0);
+    EXPECT_GT(leftTurns, 0);
+    EXPECT_GT(risenPastTop, 0);
+    EXPECT_GT(bubbleTicks, 0);
+    EXPECT_GT(feedingTicks, 0);
+    EXPECT_EQ(feedingEnded, 1);
 }
 
 }  // namespace

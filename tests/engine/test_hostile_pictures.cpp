@@ -109,9 +109,51 @@ TEST_F(HostilePictures, BrokenAndStrangeFilesAreRefusedWithAReasonAndTinyOnesLoa
     const LoadedPicture gif = loadPicture(write(QStringLiteral("tiny.pat"), tinyGif()));
     ASSERT_TRUE(gif.ok()) << qPrintable(gif.error);
     EXPECT_EQ(gif.image.size(), QSize(3, 2));
-    EXPECT_EQ(gif.image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(gif.image.format(), QImage::Format_RGB32) << "a small sheet is kept at 32 bits";
     EXPECT_EQ(gif.image.pixel(0, 0), qRgb(255, 128, 0));
     EXPECT_EQ(gif.image.pixel(1, 0), qRgb(255, 255, 255));
+}
+
+TEST_F(HostilePictures, AccessorySheetsOfAtMost256ColoursAreKeptAt8BitsWithTheirExactColours)
+{
+    // 256 colours fit and read back exactly, white and black first; one more keeps 32 bits.
+    QImage picture(256, 3, QImage::Format_RGB32);
+    picture.fill(qRgb(255, 255, 255));
+    for (int x = 0; x < 254; ++x)
+        picture.setPixel(x, 0, qRgb(x, (x * 7) % 256, 255 - x));
+    picture.setPixel(254, 0, qRgb(0, 0, 0));
+    picture.setPixel(255, 2, qRgb(1, 2, 3));
+    const QImage fits = picture.copy(0, 0, 256, 2);
+    const QImage eight = compactSheet(fits);
+    ASSERT_EQ(eight.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(eight.colorCount(), 256);
+    EXPECT_EQ(eight.color(0), qRgb(255, 255, 255));
+    EXPECT_EQ(eight.color(1), qRgb(0, 0, 0));
+    EXPECT_EQ(eight.convertToFormat(QImage::Format_RGB32), fits);
+    EXPECT_EQ(compactSheet(picture).format(), QImage::Format_RGB32);
+    EXPECT_EQ(compactSheet(picture), picture);
+
+    // Through the loader: accessory sheets of few colours at 8 bits, whether the file is
+    // 32 or 8 bits (a short palette is completed); a pattern sheet at 32 bits.
+    QImage accessory = picture.scaled(2000, 200).convertToFormat(QImage::Format_RGB32);
+    accessory.fill(qRgb(255, 255, 255));
+    for (int x = 0; x < 2000; ++x)
+        accessory.setPixel(x, x % 200, qRgb(x % 200, 0, 50));
+    const LoadedPicture png = loadPicture(write(QStringLiteral("wide.acc"), encoded(accessory, "png")));
+    ASSERT_EQ(png.image.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(png.image.convertToFormat(QImage::Format_RGB32), accessory);
+    QImage palette(1000, 400, QImage::Format_Indexed8);
+    palette.setColorTable({qRgb(10, 20, 30), qRgb(255, 255, 255)});
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 1000; ++x)
+            palette.scanLine(y)[x] = uchar((x + y) % 3 == 0);
+    const LoadedPicture bmp = loadPicture(write(QStringLiteral("tall.acc"), encoded(palette, "bmp")));
+    ASSERT_EQ(bmp.image.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(bmp.image.colorCount(), 256);
+    EXPECT_EQ(bmp.image.convertToFormat(QImage::Format_RGB32), palette.convertToFormat(QImage::Format_RGB32));
+    const LoadedPicture pattern =
+        loadPicture(write(QStringLiteral("few.pat"), encoded(accessory.copy(0, 0, 900, 150), "png")));
+    EXPECT_EQ(pattern.image.format(), QImage::Format_RGB32);
 }
 
 }  // namespace

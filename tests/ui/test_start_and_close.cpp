@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -19,6 +20,17 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// The regions the widget was asked to paint.
+struct PaintLog : QObject {
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            regions.push_back(static_cast<QPaintEvent*>(e)->region());
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
 
 struct Recorder : Messenger {
     void show(const QString& text, const QString& title) override { shown.push_back({text, title}); }
@@ -170,6 +182,35 @@ TEST_F(StartProcedure, EveryWayOfClosingWritesTheRecord)
     EXPECT_FALSE(program->mainFrm().isVisible());
     EXPECT_EQ(savedRecord().reserved, 99);
     EXPECT_EQ(QFileInfo(setPath()).size(), 190);
+}
+
+TEST_F(StartProcedure, TheTankViewRepaintsOnlyWhatATickChangedAndNothingForNoChange)
+{
+    auto program = start();
+    MainWindow& w = program->mainFrm();
+    w.Timer1->stop();
+    QTest::qWait(20);  // the first paint
+    PaintLog log;
+    w.suisouView->installEventFilter(&log);
+
+    w.suisouView->showChanges(FrameChanges{});
+    QTest::qWait(20);
+    EXPECT_TRUE(log.regions.empty()) << "no change, no repaint";
+
+    FrameChanges moved;
+    moved.rects[0] = QRect(10, 20, 75, 75);
+    moved.rects[1] = QRect(300, 200, 80, 75);
+    moved.count = 2;
+    w.suisouView->showChanges(moved);
+    QTest::qWait(20);
+    ASSERT_EQ(log.regions.size(), 1u);
+    EXPECT_EQ(log.regions[0], QRegion(moved.rects[0]) + QRegion(moved.rects[1]));
+
+    // What it paints there is the frame the engine composed.
+    w.mainFrm_Timer1_Timer();
+    const QImage shown = w.suisouView->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, w.scene().suisou);
+    w.close();
 }
 
 TEST(Messages, OneOkButtonAndNoIconAnywhere)

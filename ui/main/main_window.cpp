@@ -84,9 +84,10 @@ void MainWindow::InitTankWindow()
 
 void MainWindow::mainFrm_Timer1_Timer()
 {
+    suisouView->prepareFrame();
     engine_.setInnerWidth(suisouView->width());
     engine_.AnimateTank();
-    suisouView->update();
+    suisouView->showChanges(engine_.lastChanges());
 }
 
 void MainWindow::mainFrm_Timer2_Timer()

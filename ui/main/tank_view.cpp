@@ -1,18 +1,81 @@
 #include "ui/main/tank_view.h"
 
+#include "ui/main/x11_shm_presenter.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
-TankView::TankView(const QImage& surface, QWidget* parent) : QWidget(parent), surface_(surface)
+#include <algorithm>
+
+TankView::TankView(QImage& frame, QWidget* parent) : QWidget(parent), frame_(frame)
 {
-    // The surface covers the whole view, so Qt need not clear it first.
+    // The frame covers the whole view, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
+TankView::~TankView() = default;
+
+void TankView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (triedDirect_)
+        return;
+    triedDirect_ = true;
+    direct_ = X11ShmPresenter::create(*this, frame_.size());
+    // Qt then leaves the window to us: an expose calls paintEvent, no backing store.
+    if (direct_)
+        setAttribute(Qt::WA_PaintOnScreen);
+}
+
+QPaintEngine* TankView::paintEngine() const
+{
+    return direct_ ? nullptr : QWidget::paintEngine();
+}
+
+void TankView::dropDirect()
+{
+    direct_.reset();
+    setAttribute(Qt::WA_PaintOnScreen, false);
+    update();
+}
+
+void TankView::prepareFrame()
+{
+    if (direct_ && !direct_->acquire(frame_))
+        dropDirect();
+}
+
+void TankView::showChanges(const FrameChanges& changes)
+{
+    const QRect whole = rect();
+    const std::span<const QRect> places =
+        changes.whole ? std::span<const QRect>(&whole, 1)
+                      : std::span<const QRect>(changes.rects.data(), std::size_t(std::clamp(changes.count, 0, FrameChanges::kMaxRects)));
+    if (places.empty())
+        return;
+    if (direct_) {
+        direct_->show(frame_, places);
+        return;
+    }
+    if (changes.whole) {
+        update();
+        return;
+    }
+    QRegion region;
+    region.setRects(places.data(), int(places.size()));
+    update(region);
+}
+
 void TankView::paintEvent(QPaintEvent* event)
 {
+    const QRegion& region = event->region();
+    if (direct_) {
+        // An expose or a window manager's redraw: put back what the server lost.
+        direct_->show(frame_, std::span<const QRect>(region.begin(), region.end()));
+        return;
+    }
     QPainter p(this);
-    const QRect r = event->rect();
-    p.drawImage(r, surface_, r);
+    for (const QRect& r : region)
+        p.drawImage(r, frame_, r);
 }

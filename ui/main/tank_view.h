@@ -1,17 +1,41 @@
 #pragma once
 
+#include "engine/frame_changes.h"
+
 #include <QImage>
 #include <QWidget>
 
-// The visible tank: paints the suisou surface and nothing else.
+#include <memory>
+
+class X11ShmPresenter;
+
+// The visible tank: shows the frame the engine composes (suisou) and nothing else. On X11
+// with MIT-SHM the frame lives in shared memory and goes straight to the view's own
+// window; elsewhere Qt paints the changed places from it.
 class TankView : public QWidget {
     Q_OBJECT
 public:
-    TankView(const QImage& surface, QWidget* parent = nullptr);
+    TankView(QImage& frame, QWidget* parent = nullptr);
+    ~TankView() override;
+
+    // Before the engine writes the frame: once the window shows, this may move the frame
+    // into shared memory, and waits until the server has read what was last shown.
+    void prepareFrame();
+    // After the engine wrote the frame: shows the places that changed; none, nothing.
+    void showChanges(const FrameChanges& changes);
+    // Whether frames go to the window straight from shared memory.
+    bool showsDirectly() const { return direct_ != nullptr; }
+
+    QPaintEngine* paintEngine() const override;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const QImage& surface_;
+    void dropDirect();
+
+    QImage& frame_;
+    std::unique_ptr<X11ShmPresenter> direct_;
+    bool triedDirect_ = false;
 };
