@@ -20,6 +20,9 @@
 #include <cstdlib>
 #include <cstring>
 
+// Last: Xlib's macros (None, Bool, Status) would trip Qt's headers.
+#include <X11/Xlib.h>
+
 struct X11ShmPresenter::Segment {
     void* address = nullptr;
     ~Segment()
@@ -82,7 +85,8 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
         return nullptr;
     const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* qt = x11 ? x11->connection() : nullptr;
-    if (!qt || view.devicePixelRatioF() != 1.0)
+    Display* display = x11 ? x11->display() : nullptr;
+    if (!qt || !display || view.devicePixelRatioF() != 1.0)
         return nullptr;
     const auto window = static_cast<xcb_window_t>(view.winId());
     // The window must exist in the server before another connection can draw into it.
@@ -91,7 +95,9 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
     // A connection of our own: the fence's reply then waits in its socket for the next
     // tick, where on Qt's connection it would wake Qt's event reader every frame.
     std::unique_ptr<X11ShmPresenter> p(new X11ShmPresenter);
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    // To Qt's server by the name Qt used: DISPLAY may name another one (Qt's -display),
+    // where the same window id could be somebody else's window.
+    xcb_connection_t* c = xcb_connect(XDisplayString(display), nullptr);
     p->connection_ = c;
     if (xcb_connection_has_error(c))
         return nullptr;
