@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/frame_hold.h"
 #include "app/module1.h"
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
@@ -23,5 +24,6 @@ int main(int argc, char** argv)
     // The program ends with the main window, even if a chooser is still open.
     QObject::connect(&program.mainFrm(), &MainWindow::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     closeOnTerminationSignals(&program.mainFrm());
+    holdFramesOnSignals(program.mainFrm());
     return app.exec();
 }

@@ -1,37 +1,12 @@
 #include "app/signal_close.h"
 
-#include <QSocketNotifier>
+#include "app/signal_events.h"
+
 #include <QWidget>
 
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-
-namespace {
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int)
-{
-    const char byte = 1;
-    // Only async-signal-safe work here; the event loop does the rest.
-    [[maybe_unused]] auto n = ::write(signalPipe[1], &byte, 1);
-}
-}  // namespace
 
 void closeOnTerminationSignals(QWidget* window)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, window);
-    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
-        char byte;
-        [[maybe_unused]] auto n = ::read(signalPipe[0], &byte, 1);
-        window->close();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int sig : {SIGHUP, SIGTERM, SIGINT})
-        ::sigaction(sig, &action, nullptr);
+    onSignals({SIGHUP, SIGTERM, SIGINT}, window, [window](int) { window->close(); });
 }

@@ -1,13 +1,16 @@
 #pragma once
 
-// Runs the real program in its own Xvfb and drives it with xdotool, as a person would.
+// Runs the real program in a display server of its own (Xvfb, or Weston for Wayland) and
+// drives it as a person would: xdotool on X11, signals where only the frame is checked.
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
@@ -43,18 +46,32 @@ inline bool waitUntil(const std::function<bool()>& done, int timeoutMs, int step
     return done();
 }
 
-class XServer {
+// A display server the program can be started on.
+class Screen {
 public:
-    XServer()
+    virtual ~Screen() = default;
+    virtual bool ok() const = 0;
+    // Points the program's environment at this server.
+    virtual void addTo(QProcessEnvironment& env) const = 0;
+    // The whole screen as RGB32.
+    virtual QImage screenshot() const = 0;
+};
+
+class XServer : public Screen {
+public:
+    // `depth` is the screen's colour depth; `extraArgs` go to Xvfb as they are
+    // (`-extension MIT-SHM` starts a server without it).
+    explicit XServer(int depth = 24, const QStringList& extraArgs = {})
     {
         // Xvfb picks a free display itself and writes its number once it accepts
         // clients, so tests started side by side never race for one. Without -noreset
         // the server resets whenever its last client leaves, and drops a client that
         // connects meanwhile: the program starting while an xdotool search ends.
-        process_.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                               QStringLiteral("-noreset"), QStringLiteral("-screen"),
-                                               QStringLiteral("0"), QStringLiteral("1280x1024x24"),
-                                               QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        process_.start(QStringLiteral("Xvfb"), QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
+                                                           QStringLiteral("-noreset"), QStringLiteral("-screen"),
+                                                           QStringLiteral("0"), QStringLiteral("1280x1024x%1").arg(depth),
+                                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")}
+                                                   + extraArgs);
         if (!process_.waitForStarted(5000))
             return;
         QByteArray out;
@@ -70,15 +87,20 @@ public:
         if (ok && process_.state() == QProcess::Running)
             display_ = QStringLiteral(":%1").arg(n);
     }
-    ~XServer()
+    ~XServer() override
     {
         process_.terminate();
         if (!process_.waitForFinished(3000))
             process_.kill();
         process_.waitForFinished(1000);
     }
-    bool ok() const { return !display_.isEmpty(); }
+    bool ok() const override { return !display_.isEmpty(); }
     const QString& display() const { return display_; }
+    void addTo(QProcessEnvironment& env) const override
+    {
+        env.insert(QStringLiteral("DISPLAY"), display_);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    }
 
     // Runs a helper program (xdotool, import) against this display.
     QByteArray run(const QString& program, const QStringList& args, int timeoutMs = 10000) const
@@ -94,7 +116,7 @@ public:
     QByteArray xdotool(const QStringList& args) const { return run(QStringLiteral("xdotool"), args); }
 
     // The whole screen as 8-bit RGB.
-    QImage screenshot() const
+    QImage screenshot() const override
     {
         const QByteArray ppm = run(QStringLiteral("import"),
                                    {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-depth"),
@@ -200,10 +222,80 @@ private:
     QString display_;
 };
 
+// Weston's headless backend with the pixman renderer, as a Wayland session has it: the
+// program picks Qt's wayland platform by itself, as it does for users.
+class Weston : public Screen {
+public:
+    Weston()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
+            return;
+        QFile::setPermissions(runtime_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        socket_ = QStringLiteral("pondel-e2e");
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
+        process_.start(QStringLiteral("weston"),
+                       {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
+                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"), QStringLiteral("--width=1024"),
+                        QStringLiteral("--height=768"), QStringLiteral("--socket=") + socket_});
+        ready_ = process_.waitForStarted(5000)
+                 && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
+                                           && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },
+                              15000, 50);
+        // The desktop shell's client draws the background and panel a moment later.
+        if (ready_)
+            QThread::msleep(1000);
+    }
+    ~Weston() override
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+        process_.waitForFinished(1000);
+    }
+    bool ok() const override { return ready_ && process_.state() == QProcess::Running; }
+    void addTo(QProcessEnvironment& env) const override
+    {
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), socket_);
+        env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    }
+    QProcess& process() { return process_; }
+
+    // weston-screenshooter writes the whole output as a PNG into its working folder.
+    QImage screenshot() const override
+    {
+        QTemporaryDir shots;
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        addTo(env);
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(shots.path());
+        p.start(QStringLiteral("weston-screenshooter"), {});
+        p.waitForFinished(20000);
+        QDirIterator it(shots.path(), {QStringLiteral("*.png")}, QDir::Files);
+        return it.hasNext() ? QImage(it.next()).convertToFormat(QImage::Format_RGB32) : QImage();
+    }
+
+private:
+    QTemporaryDir runtime_;
+    QString socket_;
+    QProcess process_;
+    bool ready_ = false;
+};
+
 // The program running in a folder of its own.
 class Pondel {
 public:
-    explicit Pondel(const XServer& x, QString folder = {}) : x_(x)
+    explicit Pondel(const Screen& screen, QString folder = {})
+        : screen_(screen), x_(dynamic_cast<const XServer*>(&screen))
     {
         if (folder.isEmpty()) {
             dir_ = std::make_unique<QTemporaryDir>();
@@ -223,20 +315,22 @@ public:
     QString path(const QString& name) const { return QDir(folder_).filePath(name); }
     QProcess& process() { return process_; }
 
-    // Starts the program and waits for its window. Empty on failure.
-    std::optional<QString> start()
+    // Starts the program with these extra variables and, on X11, waits for its window
+    // (an empty name elsewhere). Empty on failure.
+    std::optional<QString> start(const QStringList& extraEnv = {})
     {
         auto env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), x_.display());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+        screen_.addTo(env);
+        for (const QString& kv : extraEnv)
+            env.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(folder_);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(PONDEL_BINARY), {});
         if (!process_.waitForStarted(5000))
             return std::nullopt;
-        window_ = x_.waitForWindow(QStringLiteral("ぽんでる"));
+        window_ = x_ ? x_->waitForWindow(QStringLiteral("ぽんでる")) : std::optional<QString>(QString());
         return window_;
     }
     const QString& window() const { return *window_; }
@@ -249,8 +343,8 @@ public:
     // The 500 x 300 tank as the screen shows it.
     QImage tank() const
     {
-        const QRect g = x_.geometry(*window_);
-        return x_.screenshot().copy(g.x(), g.y() + kMenuBarHeight, 500, 300);
+        const QRect g = x_->geometry(*window_);
+        return x_->screenshot().copy(g.x(), g.y() + kMenuBarHeight, 500, 300);
     }
 
     QByteArray readFile(const QString& name) const
@@ -266,7 +360,8 @@ public:
     }
 
 private:
-    const XServer& x_;
+    const Screen& screen_;
+    const XServer* x_;  // null on Wayland
     std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;
     QProcess process_;

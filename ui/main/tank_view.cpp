@@ -62,8 +62,11 @@ void TankView::showChanges(const FrameChanges& changes)
         update();
         return;
     }
+    // The places overlap and come in no order; QRegion::setRects would take them for
+    // sorted, disjoint bands and build a region that misses some of them.
     QRegion region;
-    region.setRects(places.data(), int(places.size()));
+    for (const QRect& place : places)
+        region += place;
     update(region);
 }
 

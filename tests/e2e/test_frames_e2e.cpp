@@ -1,0 +1,159 @@
+#include "e2e/e2e_harness.h"
+
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QHash>
+
+#include <csignal>
+
+namespace {
+
+// One way the tank reaches the screen.
+struct DisplayPath {
+    const char* name;
+    bool wayland = false;
+    int depth = 24;
+    QStringList serverArgs{};
+    QStringList programEnv{};
+    int scale = 1;
+    // The colour bits the screen keeps; at depth 16 only the top bits survive.
+    QRgb bits = 0xFFFFFF;
+};
+
+std::ostream& operator<<(std::ostream& os, const DisplayPath& p) { return os << p.name; }
+
+QImage keepBits(QImage img, QRgb bits)
+{
+    img = img.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            line[x] &= bits;
+    }
+    return img;
+}
+
+// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
+// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
+// not mislead it. Odd and even rows both count: scaled frames repeat each row.
+std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
+{
+    QHash<quint64, int> votes;
+    const qsizetype rowBytes = qsizetype(expected.width()) * 4;
+    for (int r = 0; r < expected.height(); r += 7) {
+        const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
+        for (int y = r; y < screen.height(); ++y) {
+            const QByteArray row =
+                QByteArray::fromRawData(reinterpret_cast<const char*>(screen.constScanLine(y)), screen.width() * 4);
+            for (qsizetype at = row.indexOf(needle); at >= 0; at = row.indexOf(needle, at + 4))
+                if (at % 4 == 0)
+                    ++votes[(quint64(at / 4) << 32) | quint64(y - r)];
+        }
+    }
+    std::optional<QPoint> best;
+    int most = 0;
+    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            best = QPoint(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+        }
+    return best;
+}
+
+// Five fish side by side, alternately heading right and left, so that they cross each
+// other from the first tick on.
+TankSettings fiveCrossingFish()
+{
+    TankSettings s;
+    s.fishTotal = 5;
+    s.kinds[0].count = 5;
+    for (int i = 0; i < 5; ++i)
+        s.fish[std::size_t(i)] = {std::int16_t(190 + 12 * i), 0, std::int16_t(i % 2 ? 4 : 1), 0, 0, {}, 0};
+    return s;
+}
+
+class EveryPath : public ::testing::TestWithParam<DisplayPath> {
+protected:
+    void SetUp() override
+    {
+        const DisplayPath& p = GetParam();
+        if (p.wayland)
+            screen = std::make_unique<e2e::Weston>();
+        else
+            screen = std::make_unique<e2e::XServer>(p.depth, p.serverArgs);
+        if (!screen->ok())
+            GTEST_SKIP() << "the display server did not start";
+    }
+    std::unique_ptr<e2e::Screen> screen;
+};
+
+// Stops the tank, compares what the screen shows with the frame the program holds, and
+// lets it swim again: for at least fifteen seconds, so fish cross and leave any trail.
+TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
+{
+    const DisplayPath& p = GetParam();
+    e2e::Pondel app(*screen);
+    QTemporaryDir hold;
+    app.writeFile("SET", serializeSettings(fiveCrossingFish()));
+    QStringList env = p.programEnv;
+    env << QStringLiteral("PONDEL_FRAME_HOLD=") + hold.path();
+    ASSERT_TRUE(app.start(env));
+    const QString frameFile = QDir(hold.path()).filePath(QStringLiteral("frame.png"));
+    ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(QDir(hold.path()).filePath(QStringLiteral("ready"))); },
+                               15000));
+    const auto pid = pid_t(app.process().processId());
+
+    QElapsedTimer running;
+    running.start();
+    int checks = 0;
+    std::optional<QPoint> at;  // the window stays where it is
+    while (running.elapsed() < 15000 || checks < 5) {
+        QThread::msleep(1000);
+        ::kill(pid, SIGUSR1);
+        ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(frameFile); }, 10000)) << "the frame after check " << checks;
+        const QImage frame(frameFile);
+        QFile::remove(frameFile);
+        ASSERT_EQ(frame.size(), QSize(500, 300));
+        const QImage expected =
+            keepBits(frame.scaled(frame.size() * p.scale, Qt::IgnoreAspectRatio, Qt::FastTransformation), p.bits);
+        const QImage shot = keepBits(screen->screenshot(), p.bits);
+        ::kill(pid, SIGUSR2);
+        ASSERT_FALSE(shot.isNull()) << "a screenshot";
+
+        if (!at)
+            at = locate(shot, expected);
+        ASSERT_TRUE(at) << "the tank is nowhere on the screen at check " << checks;
+        const QImage shown = shot.copy(QRect(*at, expected.size()));
+        const int wrong = e2e::pixelsDiffering(shown, expected);
+        if (wrong != 0 && qEnvironmentVariableIsSet("PONDEL_E2E_KEEP")) {
+            const QString keep = qEnvironmentVariable("PONDEL_E2E_KEEP");
+            shown.save(QStringLiteral("%1/%2-%3-screen.png").arg(keep, QLatin1String(p.name)).arg(checks));
+            expected.save(QStringLiteral("%1/%2-%3-frame.png").arg(keep, QLatin1String(p.name)).arg(checks));
+        }
+        EXPECT_EQ(wrong, 0) << "pixels of the tank differ from the frame at check " << checks;
+        ++checks;
+    }
+
+    // The run ends as a session's end does, and the record is stored.
+    ::kill(pid, SIGTERM);
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_EQ(parseSettings(app.readFile("SET")).fishTotal, 5);
+}
+
+const QStringList kNoMitShm{QStringLiteral("-extension"), QStringLiteral("MIT-SHM")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, EveryPath,
+    ::testing::Values(DisplayPath{.name = "X11MitShm"},
+                      DisplayPath{.name = "X11QtToldNoMitShm", .programEnv = {QStringLiteral("QT_XCB_NO_MITSHM=1")}},
+                      DisplayPath{.name = "X11ServerWithoutMitShm", .serverArgs = kNoMitShm},
+                      DisplayPath{.name = "X11Depth16", .depth = 16, .bits = 0xF8FCF8},
+                      DisplayPath{.name = "X11Scale2", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=2")}, .scale = 2},
+                      DisplayPath{.name = "Wayland", .wayland = true}),
+    [](const ::testing::TestParamInfo<DisplayPath>& info) { return std::string(info.param.name); });
+
+}  // namespace
