@@ -8,8 +8,16 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLockFile>
 
 #include <cstdio>
+
+namespace {
+
+// A second start in the folder of a running tank ends with this status, SET untouched.
+constexpr int kTankAlreadyRunning = 1;
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -23,6 +31,17 @@ int main(int argc, char** argv)
     QApplication::setFont(QFont(uiFontFamily(), 9));
 
     Messenger messenger;
+
+    // Two tanks on one SET would each write their own record at the end, and the last
+    // to close would undo the other. A lock left by a tank that crashed is stale and
+    // QLockFile takes it over; in a folder where no lock file can be made (one we may
+    // not write) the tank starts without one, as before.
+    QLockFile lock(kSettingsFileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);  // a running tank's lock never ages out
+    if (!lock.tryLock() && lock.error() == QLockFile::LockFailedError) {
+        messenger.show(QStringLiteral("このフォルダの水槽はもう動いています"), QStringLiteral("注意"));
+        return kTankAlreadyRunning;
+    }
 
     Module1 program(messenger);
     program.Main();

@@ -149,6 +149,7 @@ TEST_F(StartAndEnd, WhatWasAppliedSurvivesAKillAndTheXServerDying)
     EXPECT_EQ(applied.fishTotal, 4) << "stored at 設定";
     EXPECT_EQ(applied.kinds[0].count, 4);
 
+    // The killed tank's lock does not keep the next one out.
     ASSERT_TRUE(app.start());
     applyMoreFish(x, app, 1);
     const TankSettings atApply = parseSettings(app.readFile("SET"));
@@ -166,6 +167,39 @@ TEST_F(StartAndEnd, WhatWasAppliedSurvivesAKillAndTheXServerDying)
         return xy;
     };
     EXPECT_NE(places(atLoss), places(atApply)) << "where the fish were when the display went, not at 設定";
+}
+
+TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst)
+{
+    e2e::Pondel first(x);
+    TankSettings s = firstRunRecord();
+    s.fishTotal = 3;
+    s.kinds[0].count = 3;
+    s.reserved = 4321;
+    first.writeFile("SET", serializeSettings(s));
+    ASSERT_TRUE(first.start());
+
+    QProcess second;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), x.display());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    launch(second, first.folder(), env);
+    const auto box = x.waitForWindow(QStringLiteral("注意"));
+    ASSERT_TRUE(box) << "the second start says a tank runs here";
+    const QByteArray tanks = x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^ぽんでる$")});
+    EXPECT_EQ(tanks.trimmed().split('\n').size(), 1) << "no second tank window";
+    x.key(*box, QStringLiteral("Return"));
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(first.readFile("SET"), serializeSettings(s)) << "the second start writes nothing";
+
+    x.click(first.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+    ASSERT_TRUE(first.waitForExit());
+    const TankSettings saved = parseSettings(first.readFile("SET"));
+    EXPECT_EQ(saved.fishTotal, 3);
+    EXPECT_EQ(saved.reserved, 4321);
 }
 
 // Needs no X server: this is about having none.
