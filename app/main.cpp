@@ -1,28 +1,64 @@
 #include "app/command_line.h"
+#include "app/display_guard.h"
 #include "app/frame_hold.h"
 #include "app/module1.h"
+#include "app/settings_file.h"
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLockFile>
+
+#include <cstdio>
+
+namespace {
+
+// A second start in the folder of a running tank ends with this status, SET untouched.
+constexpr int kTankAlreadyRunning = 1;
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
 
+    DisplayOpening opening;
     QApplication app(argc, argv);
+    opening.release();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     QApplication::setFont(QFont(uiFontFamily(), 9));
 
     Messenger messenger;
+
+    // Two tanks on one SET would each write their own record at the end, and the last
+    // to close would undo the other. A lock left by a tank that crashed is stale and
+    // QLockFile takes it over; in a folder where no lock file can be made (one we may
+    // not write) the tank starts without one, as before.
+    QLockFile lock(kSettingsFileName + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);  // a running tank's lock never ages out
+    if (!lock.tryLock() && lock.error() == QLockFile::LockFailedError) {
+        messenger.show(QStringLiteral("このフォルダの水槽はもう動いています"), QStringLiteral("注意"));
+        return kTankAlreadyRunning;
+    }
+
     Module1 program(messenger);
     program.Main();
 
     // The program ends with the main window, even if a chooser is still open.
     QObject::connect(&program.mainFrm(), &MainWindow::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+    // The display going away closes the tank too; with no display left, a failed save
+    // goes to stderr instead of a message box.
+    const SaveWhenTheDisplayGoesAway saveOnDisplayLoss([&program] {
+        const MainWindow& w = program.mainFrm();
+        const FileOutcome saved = writeSettingsFile(program.settings(), w.settingsPath());
+        if (!saved.ok) {
+            std::fprintf(stderr, "pondel: the settings could not be saved to %s (%s)\n",
+                         w.settingsPath().toLocal8Bit().constData(), saved.error.toLocal8Bit().constData());
+        }
+    });
     closeOnTerminationSignals(&program.mainFrm());
     holdFramesOnSignals(program.mainFrm());
     return app.exec();

@@ -210,6 +210,13 @@ public:
         QThread::msleep(300);
     }
 
+    // The server dies under its clients, as when a session's X server crashes.
+    void kill()
+    {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+
     // Opens a menu of the menu bar and picks its first item.
     void menuFirstItem(const QString& window, int menuX) const
     {

@@ -5,8 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <utility>
+#include <vector>
 
 namespace {
+
+// Where the settings dialog's controls lie in its client area at 96 DPI.
+constexpr QPoint kFirstKindLine(112, 71);
+constexpr QPoint kSpinnerUp(208, 113);
+constexpr QPoint kApply(176, 293);
 
 int orangePixels(const QImage& img)
 {
@@ -25,6 +32,15 @@ TankSettings firstRunRecord()
     s.fishTotal = 1;
     s.kinds[0].count = 1;
     return s;
+}
+
+// The program in `folder` with `env`, not waiting for any window.
+void launch(QProcess& p, const QString& folder, const QProcessEnvironment& env)
+{
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
+    p.start(QStringLiteral(PONDEL_BINARY), {});
+    ASSERT_TRUE(p.waitForStarted(5000));
 }
 
 class StartAndEnd : public ::testing::Test {
@@ -106,6 +122,115 @@ TEST_F(StartAndEnd, TerminationSignalClosesTheWindowAndSavesTheRecord)
     EXPECT_EQ(saved.reserved, 1234);
     EXPECT_EQ(saved.fish[1].spareText, QStringLiteral("そのまま"));
     EXPECT_TRUE(bytes.endsWith("tail bytes beyond the record"));
+}
+
+// 「設定」▸「数＆種類」: `more` fish of the built-in kind, then 「設定」. Returns once the
+// dialog is gone.
+void applyMoreFish(const e2e::XServer& x, const e2e::Pondel& app, int more)
+{
+    x.menuFirstItem(app.window(), e2e::kMenuSetX);
+    const auto dialog = x.waitForWindow(QStringLiteral("設定"), 5000);
+    ASSERT_TRUE(dialog);
+    x.click(*dialog, kFirstKindLine.x(), kFirstKindLine.y());
+    for (int i = 0; i < more; ++i)
+        x.click(*dialog, kSpinnerUp.x(), kSpinnerUp.y());
+    x.click(*dialog, kApply.x(), kApply.y());
+    ASSERT_TRUE(e2e::waitUntil([&] { return !x.findWindow(QStringLiteral("設定")); }, 5000));
+}
+
+TEST_F(StartAndEnd, WhatWasAppliedSurvivesAKillAndTheXServerDying)
+{
+    e2e::Pondel app(x);
+    ASSERT_TRUE(app.start());
+    applyMoreFish(x, app, 3);
+    ::kill(static_cast<pid_t>(app.process().processId()), SIGKILL);
+    ASSERT_TRUE(app.waitForExit());
+    const TankSettings applied = parseSettings(app.readFile("SET"));
+    EXPECT_EQ(applied.fishTotal, 4) << "stored at 設定";
+    EXPECT_EQ(applied.kinds[0].count, 4);
+
+    // The killed tank's lock does not keep the next one out.
+    ASSERT_TRUE(app.start());
+    applyMoreFish(x, app, 1);
+    const TankSettings atApply = parseSettings(app.readFile("SET"));
+    ASSERT_EQ(atApply.fishTotal, 5);
+    QThread::msleep(1500);  // the fish swim on
+    x.kill();
+    ASSERT_TRUE(app.waitForExit());
+    const TankSettings atLoss = parseSettings(app.readFile("SET"));
+    EXPECT_EQ(atLoss.fishTotal, 5);
+    EXPECT_EQ(atLoss.kinds[0].count, 5);
+    auto places = [](const TankSettings& r) {
+        std::vector<std::pair<int, int>> xy;
+        for (const FishState& f : r.fish)
+            xy.emplace_back(f.x, f.y);
+        return xy;
+    };
+    EXPECT_NE(places(atLoss), places(atApply)) << "where the fish were when the display went, not at 設定";
+}
+
+TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst)
+{
+    e2e::Pondel first(x);
+    TankSettings s = firstRunRecord();
+    s.fishTotal = 3;
+    s.kinds[0].count = 3;
+    s.reserved = 4321;
+    first.writeFile("SET", serializeSettings(s));
+    ASSERT_TRUE(first.start());
+
+    QProcess second;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), x.display());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    launch(second, first.folder(), env);
+    const auto box = x.waitForWindow(QStringLiteral("注意"));
+    ASSERT_TRUE(box) << "the second start says a tank runs here";
+    const QByteArray tanks = x.xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                        QStringLiteral("--name"), QStringLiteral("^ぽんでる$")});
+    EXPECT_EQ(tanks.trimmed().split('\n').size(), 1) << "no second tank window";
+    x.key(*box, QStringLiteral("Return"));
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_EQ(first.readFile("SET"), serializeSettings(s)) << "the second start writes nothing";
+
+    x.click(first.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+    ASSERT_TRUE(first.waitForExit());
+    const TankSettings saved = parseSettings(first.readFile("SET"));
+    EXPECT_EQ(saved.fishTotal, 3);
+    EXPECT_EQ(saved.reserved, 4321);
+}
+
+// Needs no X server: this is about having none.
+TEST(NoDisplay, OneLineOnStderrAndStatusOneWithoutAnAbort)
+{
+    // A display number no server listens on.
+    int free = 90;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(free))
+           || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(free)))
+        ++free;
+    auto none = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        none.remove(QLatin1String(name));
+    auto closed = none;
+    closed.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(free));
+    closed.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+
+    for (const QProcessEnvironment& env : {none, closed}) {
+        QTemporaryDir folder;
+        QProcess p;
+        launch(p, folder.path(), env);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        const QByteArray err = p.readAllStandardError();
+        SCOPED_TRACE(env.value(QStringLiteral("DISPLAY"), QStringLiteral("no DISPLAY")).toStdString());
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "no abort, no core";
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        EXPECT_TRUE(err.startsWith("pondel: no display could be opened")) << err.toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
+        EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath("SET")));
+    }
 }
 
 }  // namespace

@@ -280,7 +280,11 @@ TEST_F(Chooser, AnAddButtonWhileOpenLeavesTheOneChooserAsItIs)
     openFolderLine(c, "sub");
     pickFile(c, "inner.pat");
     EXPECT_EQ(pressAdd(d), c);
+    // Behind the settings dialog, the chooser comes back to the front.
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(d));
     EXPECT_EQ(pressAdd(d, true), c);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(c));
     EXPECT_EQ(c->Dir1->path(), root + "/sub");
     EXPECT_EQ(c->Text1->text(), QStringLiteral("inner.pat"));
     int visible = 0;

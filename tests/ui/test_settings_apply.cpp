@@ -1,6 +1,10 @@
 #include "ui_test_fixture.h"
 
+#include "app/settings_file.h"
+
+#include <QDir>
 #include <QFile>
+#include <QTimer>
 
 namespace {
 
@@ -123,6 +127,43 @@ TEST_F(SettingsApply, NoFishAtAllIsRefusedAndTheDialogStaysOpen)
     user::click(d->com_Set);
     EXPECT_EQ(session().dialog(), nullptr);
     EXPECT_EQ(settings.fishTotal, 1);
+}
+
+TEST_F(SettingsApply, ApplyingStoresTheRecordAsACloseWouldAndARefusalStoresNothing)
+{
+    window().Timer1->stop();  // the fish stay where they are between the two writes
+    const QString set = dir.filePath("SET");
+    auto bytes = [&] {
+        QFile f(set);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    SettingsDialog* d = openDialog();
+    user::chooseLine(d->List1, 0);
+    user::spinnerDown(d->VScroll1);
+    user::click(d->com_Set);  // refused: no fish at all
+    EXPECT_FALSE(QFile::exists(set));
+
+    user::spinnerUp(d->VScroll1);
+    user::spinnerUp(d->VScroll1);
+    user::click(d->com_Set);
+    ASSERT_EQ(settings.fishTotal, 2);
+    const QByteArray applied = bytes();
+    EXPECT_EQ(applied, serializeSettings(settings));
+    window().mainFrm_Form_Unload();
+    EXPECT_EQ(bytes(), applied);
+    ASSERT_EQ(messenger.shown.size(), 1u);
+
+    // A SET that cannot be written is reported as at the end; the settings still apply.
+    ASSERT_TRUE(QFile::remove(set) && QDir(dir.path()).mkdir("SET"));
+    d = openDialog();
+    user::chooseLine(d->List1, 0);
+    user::spinnerUp(d->VScroll1);
+    user::click(d->com_Set);
+    EXPECT_EQ(settings.fishTotal, 3);
+    EXPECT_EQ(session().dialog(), nullptr);
+    ASSERT_EQ(messenger.shown.size(), 2u);
+    EXPECT_TRUE(messenger.shown[1].text.startsWith(QStringLiteral("設定を保存できませんでした")));
+    EXPECT_EQ(messenger.shown[1].title, QStringLiteral("ｴﾗｰ"));
 }
 
 TEST_F(SettingsApply, AnUnreadablePictureIsNamedAndNothingChanges)

@@ -114,6 +114,11 @@ void MainWindow::mainFrm_mnuEnd_Click()
 
 void MainWindow::mainFrm_Form_Unload()
 {
+    saveSettings();
+}
+
+void MainWindow::saveSettings()
+{
     const FileOutcome saved = writeSettingsFile(settings_, settingsPath_);
     if (!saved.ok) {
         messenger_.show(QStringLiteral("設定を保存できませんでした（%1: %2）").arg(settingsPath_, saved.error),

@@ -34,6 +34,9 @@ public:
     void mainFrm_mnuEnd_Click();
     // Stores the record in SET; runs once for every way the window closes.
     void mainFrm_Form_Unload();
+    // Writes the record to SET as a close at this moment would; a failure is shown in
+    // the program's message box.
+    void saveSettings();
 
     TankSettings& settings() { return settings_; }
     EngineState& engineState() { return state_; }

@@ -569,6 +569,9 @@ void SettingsDialog::com_Set_Click()
         scene.access[std::size_t(a)] = sheets[std::size_t(a)];
         placeAccessory(to, scene.access[std::size_t(a)], from.position);
     }
+    // A tank killed right after applying (power cut, kill -9) still resumes with what
+    // was applied. Written before the dialog goes, so once it is gone the file is there.
+    mainFrm_.saveSettings();
     close();
 }
 

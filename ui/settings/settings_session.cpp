@@ -49,8 +49,12 @@ FileChooser* SettingsSession::chooser() const
 
 FileChooser& SettingsSession::loadChooser()
 {
-    if (FileChooser* open = chooser())
+    if (FileChooser* open = chooser()) {
+        // It may be hidden behind the settings dialog, opened again over it.
+        open->raise();
+        open->activateWindow();
         return *open;
+    }
     chooser_ = new FileChooser(*this);
     chooser_->Form_Load();
     return *chooser_;

@@ -31,7 +31,7 @@ public:
 
     // The file chooser while it is open, else null.
     FileChooser* chooser() const;
-    // Loads the file chooser; an open one is left exactly as it is.
+    // Loads the file chooser; an open one is only brought to the front.
     FileChooser& loadChooser();
 
 private:

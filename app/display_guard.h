@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+
+// Qt meets a display it cannot open with a page of advice and an abort (a core dump),
+// and ends the process when an open display goes away. These turn the first into one
+// line and exit status 1, and store the record before the second.
+
+// Lives while the application object is constructed. Qt's lines are held back meanwhile;
+// a fatal one means no display could be opened: one line on stderr, exit status 1.
+// Once the display is open, release() lets the held-back lines through.
+class DisplayOpening {
+public:
+    DisplayOpening();
+    ~DisplayOpening();
+    DisplayOpening(const DisplayOpening&) = delete;
+    DisplayOpening& operator=(const DisplayOpening&) = delete;
+    void release();
+};
+
+// While it lives, runs `save` once when Qt reports that the display connection broke,
+// before Qt ends the process (exit() on X11, _exit() on Wayland: no exit handler runs).
+// `save` runs on the thread that owns the application's objects and must not touch the
+// display. Let it go before what `save` reads.
+class SaveWhenTheDisplayGoesAway {
+public:
+    explicit SaveWhenTheDisplayGoesAway(std::function<void()> save);
+    ~SaveWhenTheDisplayGoesAway();
+    SaveWhenTheDisplayGoesAway(const SaveWhenTheDisplayGoesAway&) = delete;
+    SaveWhenTheDisplayGoesAway& operator=(const SaveWhenTheDisplayGoesAway&) = delete;
+};
