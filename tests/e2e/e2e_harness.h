@@ -55,6 +55,8 @@ public:
     virtual void addTo(QProcessEnvironment& env) const = 0;
     // The whole screen as RGB32.
     virtual QImage screenshot() const = 0;
+    // The server dies under its clients, as when a session's display server crashes.
+    virtual void kill() = 0;
 };
 
 class XServer : public Screen {
@@ -210,8 +212,7 @@ public:
         QThread::msleep(300);
     }
 
-    // The server dies under its clients, as when a session's X server crashes.
-    void kill()
+    void kill() override
     {
         process_.kill();
         process_.waitForFinished(3000);
@@ -274,7 +275,11 @@ public:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     }
-    QProcess& process() { return process_; }
+    void kill() override
+    {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
 
     // weston-screenshooter writes the whole output as a PNG into its working folder.
     QImage screenshot() const override

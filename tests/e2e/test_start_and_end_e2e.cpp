@@ -234,3 +234,25 @@ TEST(NoDisplay, OneLineOnStderrAndStatusOneWithoutAnAbort)
 }
 
 }  // namespace
+
+// Qt's Wayland plugin ends the process with _exit() when the compositor goes, and
+// notices it on its event thread: the record is stored all the same.
+TEST(DisplayLoss, TheCompositorDyingStoresTheRecordOfThatMoment)
+{
+    e2e::Weston weston;
+    if (!weston.ok())
+        GTEST_SKIP() << "Weston is not available";
+    e2e::Pondel app(weston);
+    TankSettings s = firstRunRecord();
+    s.fishTotal = 2;
+    s.kinds[0].count = 2;
+    s.fish[1] = {300, 0, 4, 0, 0, {}, 0};
+    app.writeFile("SET", serializeSettings(s));
+    ASSERT_TRUE(app.start());
+    QThread::msleep(2000);  // the fish swim away from where they started
+    weston.kill();
+    ASSERT_TRUE(app.waitForExit());
+    const TankSettings stored = parseSettings(app.readFile("SET"));
+    EXPECT_EQ(stored.fishTotal, 2);
+    EXPECT_NE(stored.fish[1].x, 300) << "where the fish was when the compositor went";
+}
