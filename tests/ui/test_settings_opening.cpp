@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -133,6 +134,7 @@ TEST_F(SettingsOpening, ReopeningAfterACancelShowsTheRecordAgain)
 {
     addKind(QStringLiteral("red"), writePattern("red.pat", qRgb(255, 0, 0)), 2);
     addAccessory(QStringLiteral("rock"), QStringLiteral("rock.acc"), 2);
+    window().Timer1->stop();  // a tick would move the fish, which is no change of ours
     const TankSettings before = settings;
 
     SettingsDialog* d = openDialog();
