@@ -13,7 +13,12 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
 
+    // The tank view may become a native window of its own; the menu bar beside it stays
+    // drawn in the main window (on Wayland, in the main surface).
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     QApplication app(argc, argv);
+    // The desktop entry's name: Wayland's app_id, by which the desktop finds its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PONDEL_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     QApplication::setFont(QFont(uiFontFamily(), 9));
 
