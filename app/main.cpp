@@ -4,6 +4,7 @@
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/wayland_title_bars.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
 
+    skipOpenGlWhereTheCompositorDrawsTitleBars(PONDEL_APP_ID);
     // The tank view may become a native window of its own; the menu bar beside it stays
     // drawn in the main window (on Wayland, in the main surface).
     QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
