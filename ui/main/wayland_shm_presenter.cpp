@@ -59,8 +59,8 @@ std::unique_ptr<WaylandShmPresenter> WaylandShmPresenter::create(QWidget& view, 
 
     std::unique_ptr<WaylandShmPresenter> p(new WaylandShmPresenter(view, frameSize));
     p->display_ = display;
-    // Our objects' events go to a queue of our own, which only we empty: a buffer's
-    // release then never runs code on Qt's side.
+    // Our objects' events go to a queue of our own: Qt's readers take them off the socket
+    // but leave them to us, for the next show.
     p->queue_ = wl_display_create_queue(display);
     auto* wrapped = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapped), p->queue_);
