@@ -6,6 +6,7 @@
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/wayland_title_bars.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -25,9 +26,15 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
 
+    skipOpenGlWhereTheCompositorDrawsTitleBars(PONDEL_APP_ID);
+    // The tank view may become a native window of its own; the menu bar beside it stays
+    // drawn in the main window (on Wayland, in the main surface).
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
     DisplayOpening opening;
     QApplication app(argc, argv);
     opening.release();
+    // The desktop entry's name: Wayland's app_id, by which the desktop finds its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral(PONDEL_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     QApplication::setFont(QFont(uiFontFamily(), 9));
 

@@ -9,7 +9,8 @@
 # usage: bench/measure_running.sh [-r ROUNDS] [-s SECONDS] [-a] [-w] [-m] [path/to/pondel]
 #   -r  rounds (default 5)            -s  seconds measured per run (default 12)
 #   -a  four accessories (the build's samples) beside the five fish
-#   -w  also pondel under Weston's headless backend (Qt's wayland platform)
+#   -w  also pondel under Weston's headless backend: on Qt's wayland platform, and on X11
+#       through Weston's Xwayland (package xwayland); the compositor counts as the server
 #   -m  pondel's resident memory by kind of mapping, from the first round
 set -eu
 
@@ -26,7 +27,7 @@ while getopts r:s:awm opt; do
     a) accessories=1 ;;
     w) wayland=1 ;;
     m) mappings=1 ;;
-    *) sed -n '9,13s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
+    *) sed -n '9,14s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -42,6 +43,11 @@ peer=/usr/games/xfishtank
 if [ "$wayland" -eq 1 ] && ! command -v weston >/dev/null; then
     echo "weston is not installed (Debian packages weston, qt6-wayland): no Wayland runs" >&2
     wayland=0
+fi
+xwayland=0
+if [ "$wayland" -eq 1 ]; then
+    if command -v Xwayland >/dev/null; then xwayland=1
+    else echo "Xwayland is not installed (Debian package xwayland): no runs through it" >&2; fi
 fi
 samples=$(dirname "$pondel")/samples
 if [ "$accessories" -eq 1 ] && [ ! -f "$samples/iwa.acc" ]; then
@@ -98,8 +104,10 @@ if [ "$accessories" -eq 0 ]; then
     [ "$size" -eq 190 ] || { echo "the SET written is $size bytes, not 190" >&2; exit 1; }
 fi
 
-# Run time (ns) and time slices of all threads of a process.
-sched() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ t += $1; n += $3 } END { printf "%.0f %d", t, n }'; }
+# Run time (ns) and time slices of all threads of the processes given.
+sched() {
+    for p in "$@"; do cat /proc/"$p"/task/*/schedstat 2>/dev/null; done | awk '{ t += $1; n += $3 } END { printf "%.0f %d", t, n }'
+}
 
 start_x() {
     rm -f "$folder/display"
@@ -113,12 +121,13 @@ start_x() {
     display=:$(cat "$folder/display")
 }
 
+# $1: more options for weston (--xwayland).
 start_weston() {
     export XDG_RUNTIME_DIR="$folder/runtime"
     mkdir -p -m 700 "$XDG_RUNTIME_DIR"
     socket=pondel-bench-$$
     weston --backend=headless-backend.so --use-pixman --idle-time=0 \
-        --socket="$socket" >"$folder/weston.log" 2>&1 &
+        --socket="$socket" ${1:-} >"$folder/weston.log" 2>&1 &
     server=$!
     i=0
     while [ ! -S "$XDG_RUNTIME_DIR/$socket" ]; do
@@ -127,8 +136,18 @@ start_weston() {
     done
 }
 
-# One run: $1 names what runs (pondel, xfishtank, wayland). Appends to the results
-# "name program% server% programSlices/100ms serverSlices/100ms residentKiB saved".
+# Weston names the display of its Xwayland in its log; Xwayland itself starts with the
+# first X client.
+xwayland_display() {
+    i=0
+    while ! display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$folder/weston.log" | grep .); do
+        i=$((i + 1)); [ $i -le 100 ] || { echo "weston's Xwayland did not come up" >&2; cat "$folder/weston.log" >&2; exit 1; }
+        sleep 0.1
+    done
+}
+
+# One run: $1 names what runs (pondel, xfishtank, wayland, xwayland). Appends to the results
+# "name program% server% programSlices/100ms serverSlices/100ms residentKiB privateKiB saved".
 run() {
     what=$1
     rm -rf "$folder/tank" && mkdir "$folder/tank" && cp "$folder/record" "$folder/tank/SET"
@@ -145,14 +164,23 @@ run() {
         start_weston
         (cd "$folder/tank" && WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland exec "$pondel") >/dev/null 2>&1 &
         ;;
+    xwayland)
+        start_weston --xwayland
+        xwayland_display
+        (cd "$folder/tank" && unset WAYLAND_DISPLAY && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$pondel") >/dev/null 2>&1 &
+        ;;
     esac
     client=$!
     sleep 2
     kill -0 "$client" 2>/dev/null || { echo "$what did not keep running" >&2; exit 1; }
-    c0=$(sched "$client"); s0=$(sched "$server")
+    # Through Xwayland the server is the compositor and its X server together.
+    xserver=
+    [ "$what" = xwayland ] && xserver=$(pgrep -P "$server" -x Xwayland || true)
+    c0=$(sched "$client"); s0=$(sched "$server" $xserver)
     sleep "$seconds"
-    c1=$(sched "$client"); s1=$(sched "$server")
+    c1=$(sched "$client"); s1=$(sched "$server" $xserver)
     rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$client/status")
+    private=$(awk '/^Private_(Clean|Dirty):/ { k += $2 } END { print k + 0 }' "/proc/$client/smaps_rollup")
     if [ "$mappings" -eq 1 ] && [ "$what" != xfishtank ] && [ ! -e "$folder/$what.mappings" ]; then
         mappings_of "$client" > "$folder/$what.mappings"
     fi
@@ -163,9 +191,9 @@ run() {
         cmp -s "$folder/record" "$folder/tank/SET" && saved=no || saved=yes
     fi
     stop "$server"; server=
-    echo "$what $c0 $c1 $s0 $s1" | awk -v s="$seconds" -v rss="$rss" -v saved="$saved" '{
-        printf "%s %.4f %.4f %.2f %.2f %d %s\n", $1, 100 * ($4 - $2) / 1e9 / s, 100 * ($8 - $6) / 1e9 / s,
-            ($5 - $3) / (10 * s), ($9 - $7) / (10 * s), rss, saved }' > "$folder/last"
+    echo "$what $c0 $c1 $s0 $s1" | awk -v s="$seconds" -v rss="$rss" -v private="$private" -v saved="$saved" '{
+        printf "%s %.4f %.4f %.2f %.2f %d %d %s\n", $1, 100 * ($4 - $2) / 1e9 / s, 100 * ($8 - $6) / 1e9 / s,
+            ($5 - $3) / (10 * s), ($9 - $7) / (10 * s), rss, private, saved }' > "$folder/last"
     cat "$folder/last" >> "$folder/results"
 }
 
@@ -191,7 +219,7 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); five fish$([ "$accessories"
 r=1
 while [ $r -le "$rounds" ]; do
     line="round $r (other builds or tests running: $(busy)):"
-    for what in pondel ${peer:+xfishtank} $([ "$wayland" -eq 1 ] && echo wayland); do
+    for what in pondel ${peer:+xfishtank} $([ "$wayland" -eq 1 ] && echo wayland) $([ "$xwayland" -eq 1 ] && echo xwayland); do
         run "$what"
         line="$line $(awk '{ printf "%s %.3f%%", $1, $2 + $3 }' "$folder/last")"
     done
@@ -200,32 +228,42 @@ while [ $r -le "$rounds" ]; do
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# min / median per program: total, program, server, time slices per 100 ms, resident memory.
+# min / median per program: total, program, server, time slices per 100 ms (a tick: about
+# the wakeups of its threads), resident and private memory.
 summary() {
-    grep "^$1 " "$folder/results" | awk -v n="$1" '
+    grep "^$1 " "$folder/results" | awk -v n="$1" -v totals="$folder/$1.totals" -v alone="$folder/$1.alone" '
     function sorted_stats(a, k,    i, j, t) {
         for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
         med = (k % 2) ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2
         return a[1] " " med
     }
-    { k++; tot[k] = $2 + $3; prog[k] = $2; srv[k] = $3; ps[k] = $4; ss[k] = $5; mem[k] = $6 / 1024; if ($7 != "-") saved = saved $7 " " }
+    { k++; tot[k] = $2 + $3; prog[k] = $2; srv[k] = $3; ps[k] = $4; ss[k] = $5; mem[k] = $6 / 1024; priv[k] = $7 / 1024
+      if ($8 != "-") saved = saved $8 " " }
     END {
         split(sorted_stats(tot, k), T); split(sorted_stats(prog, k), P); split(sorted_stats(srv, k), S)
         split(sorted_stats(ps, k), PS); split(sorted_stats(ss, k), SS); split(sorted_stats(mem, k), M)
-        printf "%-10s together %.3f / %.3f %%   program %.3f / %.3f   server %.3f / %.3f   slices per 100 ms %.2f / %.2f program, %.2f / %.2f server   resident %.1f / %.1f MB", n, T[1], T[2], P[1], P[2], S[1], S[2], PS[1], PS[2], SS[1], SS[2], M[1], M[2]
+        split(sorted_stats(priv, k), V)
+        printf "%-10s together %.3f / %.3f %%   program %.3f / %.3f   server %.3f / %.3f   slices per 100 ms %.2f / %.2f program, %.2f / %.2f server   resident %.1f / %.1f MB, private %.1f / %.1f MB", n, T[1], T[2], P[1], P[2], S[1], S[2], PS[1], PS[2], SS[1], SS[2], M[1], M[2], V[1], V[2]
         if (saved != "") printf "   SET saved on SIGTERM: %s", saved
         printf "\n"
-        print T[1], T[2] > "/dev/stderr"
-    }' 2>"$folder/$1.totals"
+        print T[1], T[2] > totals
+        print P[1], P[2] > alone
+    }'
 }
-echo "min / median of $rounds runs, % of one core:"
+echo "min / median of $rounds runs, % of one core (the server: Xvfb, or Weston with its Xwayland):"
 summary pondel
 [ -n "$peer" ] && summary xfishtank
 [ "$wayland" -eq 1 ] && summary wayland
-for what in pondel wayland; do
+[ "$xwayland" -eq 1 ] && summary xwayland
+for what in pondel wayland xwayland; do
     [ -f "$folder/$what.mappings" ] && { echo "resident memory of $what, first round:"; cat "$folder/$what.mappings"; }
 done
 if [ -n "$peer" ]; then
     paste "$folder/pondel.totals" "$folder/xfishtank.totals" | awk '{
         printf "pondel / xfishtank -f 5: %.2fx by minima, %.2fx by medians\n", $1 / $3, $2 / $4 }'
 fi
+for what in wayland xwayland; do
+    [ -f "$folder/$what.alone" ] && paste "$folder/$what.alone" "$folder/pondel.alone" | awk -v n="$what" '{
+        printf "the program alone, %s / X11: %.2fx by minima, %.2fx by medians\n", n, $1 / $3, $2 / $4 }'
+done
+exit 0

@@ -249,8 +249,8 @@ public:
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
         process_.start(QStringLiteral("weston"),
                        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
-                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"), QStringLiteral("--width=1024"),
-                        QStringLiteral("--height=768"), QStringLiteral("--socket=") + socket_});
+                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"), QStringLiteral("--width=1280"),
+                        QStringLiteral("--height=1024"), QStringLiteral("--socket=") + socket_});
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
                                            && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },
@@ -344,6 +344,10 @@ public:
         process_.setProcessEnvironment(env);
         process_.setWorkingDirectory(folder_);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!errorFile_.isEmpty()) {
+            process_.setProcessChannelMode(QProcess::SeparateChannels);
+            process_.setStandardErrorFile(errorFile_);
+        }
         process_.start(QStringLiteral(PONDEL_BINARY), {});
         if (!process_.waitForStarted(5000))
             return std::nullopt;
@@ -351,6 +355,8 @@ public:
         return window_;
     }
     const QString& window() const { return *window_; }
+    // The program's error output goes to this file from the next start on.
+    void logErrorsTo(const QString& file) { errorFile_ = file; }
 
     bool waitForExit(int timeoutMs = 10000)
     {
@@ -382,6 +388,7 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString folder_;
     QProcess process_;
+    QString errorFile_;
     std::optional<QString> window_;
 };
 

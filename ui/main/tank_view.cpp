@@ -1,5 +1,6 @@
 #include "ui/main/tank_view.h"
 
+#include "ui/main/wayland_shm_presenter.h"
 #include "ui/main/x11_shm_presenter.h"
 
 #include <QPaintEvent>
@@ -23,6 +24,8 @@ void TankView::showEvent(QShowEvent* event)
         return;
     triedDirect_ = true;
     direct_ = X11ShmPresenter::create(*this, frame_.size());
+    if (!direct_)
+        direct_ = WaylandShmPresenter::create(*this, frame_.size());
     // Qt then leaves the window to us: an expose calls paintEvent, no backing store.
     if (direct_)
         setAttribute(Qt::WA_PaintOnScreen);

@@ -7,11 +7,12 @@
 
 #include <memory>
 
-class X11ShmPresenter;
+class FramePresenter;
 
 // The visible tank: shows the frame the engine composes (suisou) and nothing else. On X11
 // with MIT-SHM the frame lives in shared memory and goes straight to the view's own
-// window; elsewhere Qt paints the changed places from it.
+// window; on Wayland the changed places go to the view's own subsurface from wl_shm
+// buffers; elsewhere Qt paints the changed places from it.
 class TankView : public QWidget {
     Q_OBJECT
 public:
@@ -23,7 +24,7 @@ public:
     void prepareFrame();
     // After the engine wrote the frame: shows the places that changed; none, nothing.
     void showChanges(const FrameChanges& changes);
-    // Whether frames go to the window straight from shared memory.
+    // Whether frames go to the screen past Qt's painting.
     bool showsDirectly() const { return direct_ != nullptr; }
 
     QPaintEngine* paintEngine() const override;
@@ -36,6 +37,6 @@ private:
     void dropDirect();
 
     QImage& frame_;
-    std::unique_ptr<X11ShmPresenter> direct_;
+    std::unique_ptr<FramePresenter> direct_;
     bool triedDirect_ = false;
 };

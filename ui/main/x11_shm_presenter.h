@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/main/frame_presenter.h"
+
 #include <QRect>
 
 #include <cstdint>
@@ -12,7 +14,7 @@ struct xcb_connection_t;
 
 // Shows a frame in a widget's own X window straight from a MIT-SHM segment: the frame
 // image lives in the segment, so each changed place costs one put and no copy.
-class X11ShmPresenter {
+class X11ShmPresenter final : public FramePresenter {
 public:
     // Null where this cannot work: not on X11, no MIT-SHM, a window that does not take
     // 32-bit xRGB pixels, a scale factor other than 1. `frameSize` is the frame's size.
@@ -24,10 +26,10 @@ public:
     // Makes `frame` the image over the segment (keeping its pixels) and returns once the
     // server has read everything put before, so the frame may be written. False when
     // `frame` is not a frame this presenter can hold (another size or format).
-    bool acquire(QImage& frame);
+    bool acquire(QImage& frame) override;
     // Shows these places of `frame` in the window, one put each, and fences them.
     // Nothing is sent for no places.
-    void show(QImage& frame, std::span<const QRect> places);
+    void show(QImage& frame, std::span<const QRect> places) override;
 
 private:
     struct Segment;
