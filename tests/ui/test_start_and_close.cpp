@@ -58,7 +58,12 @@ protected:
     {
         auto program = std::make_unique<Module1>(messages, setPath());
         program->Main();
-        QCoreApplication::processEvents();  // the deferred start-up messages
+        // The deferred start-up messages, without a frame tick that a slow start (a loaded
+        // machine, the sanitizers) would let fall due and that would move the fish.
+        QTimer* tick = program->mainFrm().Timer1;
+        tick->stop();
+        QCoreApplication::processEvents();
+        tick->start();
         return program;
     }
 
