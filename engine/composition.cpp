@@ -127,6 +127,16 @@ void TankEngine::composeChanged()
         const SpriteDraw &now = frame_[slot], &before = shown_[slot];
         if (now == before)
             continue;
+        if (now.sheet && before.sheet && now.place() == before.place() && now.sheet->cacheKey() == before.sheet->cacheKey()
+            && now.maskY == before.maskY) {
+            // Another cell in the same place (an accessory's next frame): only where the
+            // two cells differ.
+            if (const SpriteSheet* form = forms_.get(*now.sheet, now.maskY, now.height)) {
+                for (const QRect& band : form->changedPlaces(before.sourceX, now.sourceX, now.width, now.height))
+                    changes_.add(band.translated(now.x, now.y) & kTank);
+                continue;
+            }
+        }
         const QRect was = before.place() & kTank, is = now.place() & kTank;
         changes_.add(was);
         if (is != was)  // an accessory changes its frame in place

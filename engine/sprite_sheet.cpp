@@ -8,7 +8,7 @@
 namespace {
 constexpr std::uint32_t kColour = 0x00FFFFFF;
 constexpr std::uint32_t kOpaque = 0xFF000000;
-constexpr int kMaxBands = 4;
+constexpr int kMaxBands = 2;
 
 qint64 area(const QRect& r)
 {
