@@ -215,7 +215,7 @@ const std::vector<QRect>& SpriteSheet::changedPlaces(int from, int to, int w, in
     for (const Places& p : places_)
         if (p.from == from && p.to == to && p.w == w && p.h == h)
             return p.bands;
-    if (places_.size() >= 64)
+    if (places_.size() >= 256)  // every pair of a fish sheet's twelve cells fits
         places_.clear();
 
     // One band per row, from its first to its last differing pixel.
