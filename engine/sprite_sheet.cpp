@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <unordered_map>
 
 namespace {
 constexpr std::uint32_t kColour = 0x00FFFFFF;
@@ -38,13 +36,10 @@ public:
             break;
         }
     }
-    bool indexed() const { return !indexed_.isNull(); }
-    const uchar* indexRow(int y) const { return indexed_.constScanLine(y); }
-    std::uint32_t colour(std::uint8_t index) const { return table_[index] & kColour; }
     std::uint32_t at(int x, int y) const
     {
-        if (indexed())
-            return colour(indexed_.constScanLine(y)[x]);
+        if (!indexed_.isNull())
+            return table_[indexed_.constScanLine(y)[x]] & kColour;
         return reinterpret_cast<const std::uint32_t*>(rgb_.constScanLine(y))[x] & kColour;
     }
 
@@ -71,45 +66,6 @@ std::unique_ptr<SpriteSheet> SpriteSheet::build(const QImage& sheet, int maskY, 
         // Without a mask row only the SRCINVERT step draws.
         return hasMask ? Pair{mask, mask ^ image} : Pair{kColour, image};
     };
-
-    if (colours.indexed()) {
-        // Pairs by (image index, mask index or 256 for none), then by value.
-        std::vector<std::int16_t> byIndices(257 * 256, -1);
-        std::unordered_map<std::uint64_t, std::uint8_t> byValue;
-        s->pairs_.push_back({kColour, 0});
-        byValue[std::uint64_t(kColour) << 32] = 0;
-        s->indices_.resize(width * std::size_t(s->rows_));
-        bool fits = true;
-        for (int y = 0; y < s->rows_ && fits; ++y) {
-            const bool hasMask = maskY + y < s->sheetHeight_;
-            const uchar* image = colours.indexRow(y);
-            const uchar* mask = hasMask ? colours.indexRow(maskY + y) : nullptr;
-            std::uint8_t* out = s->indices_.data() + std::size_t(y) * width;
-            for (std::size_t x = 0; x < width; ++x) {
-                std::int16_t& known = byIndices[(hasMask ? mask[x] : 256u) * 256u + image[x]];
-                if (known < 0) {
-                    const Pair p = pairOf(colours.colour(image[x]), hasMask, hasMask ? colours.colour(mask[x]) : 0);
-                    const auto [it, added] = byValue.try_emplace(std::uint64_t(p.a) << 32 | p.x, std::uint8_t(0));
-                    if (added) {
-                        if (s->pairs_.size() == 256) {
-                            fits = false;
-                            break;
-                        }
-                        it->second = std::uint8_t(s->pairs_.size());
-                        s->pairs_.push_back(p);
-                    }
-                    known = it->second;
-                }
-                out[x] = std::uint8_t(known);
-            }
-        }
-        if (fits) {
-            s->eightBit_ = true;
-            return s;
-        }
-        s->indices_ = {};
-        s->pairs_ = {};
-    }
 
     s->words_.resize(width * std::size_t(s->rows_));
     s->asideFrom_.reserve(std::size_t(s->rows_) + 1);
@@ -154,23 +110,6 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
     for (int j = int(j0); j < int(j1); ++j) {
         std::uint32_t* __restrict d = dstBits + qsizetype(dy + j) * dstStride + dx;
         const qsizetype row = qsizetype(j) * width_ + sx;
-        if (eightBit_) {
-            const std::uint8_t* index = indices_.data() + row;
-            const Pair* pairs = pairs_.data();
-            int i = from;
-            // Eight transparent pixels at a time leave the destination as it is.
-            for (; i + 8 <= to; i += 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, index + i, 8);
-                if (eight == 0)
-                    continue;
-                for (int k = i; k < i + 8; ++k)
-                    d[k] = (((d[k] & pairs[index[k]].a) ^ pairs[index[k]].x) & kColour) | kOpaque;
-            }
-            for (; i < to; ++i)
-                d[i] = (((d[i] & pairs[index[i]].a) ^ pairs[index[i]].x) & kColour) | kOpaque;
-            continue;
-        }
         const std::uint32_t* word = words_.data() + row;
         for (int i = from; i < to; ++i) {
             // The top byte spread over the word: 0xFF gives AND nothing, 0x00 AND everything.
@@ -194,10 +133,6 @@ bool SpriteSheet::pairAt(int column, int row, Pair& pair) const
     if (column < 0 || column >= width_ || row < 0 || row >= rows_)
         return false;
     const std::size_t at = std::size_t(row) * std::size_t(width_) + std::size_t(column);
-    if (eightBit_) {
-        pair = pairs_[indices_[at]];
-        return true;
-    }
     const std::uint32_t word = words_[at];
     pair = {word >> 24 ? 0 : kColour, word & kColour};
     if (word == 0) {

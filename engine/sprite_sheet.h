@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -12,10 +13,11 @@
 // give every colour bit d' = (d AND m) XOR (m XOR img): per pixel an AND pattern A = m
 // and an XOR pattern X = m XOR img, read once instead of two rows far apart.
 //
-// 32 bits: X in the colour bits and the top byte telling A, 0xFF for none (a black mask,
-// the image replaces the pixel) and 0x00 for all (a white mask: transparent, or the
-// image XORs). The few pixels whose mask is another colour are kept aside per row.
-// 8 bits, for a large sheet of at most 256 distinct pairs: an index into a table of pairs.
+// X sits in the colour bits and the top byte tells A: 0xFF for none (a black mask, the
+// image replaces the pixel), 0x00 for all (a white mask: transparent, or the image XORs).
+// The few pixels whose mask is another colour are kept aside per row. At four bytes a
+// pixel even an 8-bit accessory sheet draws faster this way, cold or hot, than through
+// look-ups in its colour table.
 class SpriteSheet {
 public:
     // The form of rows 0..rows-1 of cells drawn from `sheet` with the mask `maskY` rows
@@ -60,12 +62,9 @@ private:
     int width_ = 0;
     int rows_ = 0;
     int sheetHeight_ = 0;
-    bool eightBit_ = false;
-    std::vector<std::uint32_t> words_;      // 32 bits: width_ x rows_
-    std::vector<std::uint32_t> asideFrom_;  // 32 bits: row r's pixels kept aside are aside_[asideFrom_[r] .. asideFrom_[r + 1])
+    std::vector<std::uint32_t> words_;      // width_ x rows_
+    std::vector<std::uint32_t> asideFrom_;  // row r's pixels kept aside are aside_[asideFrom_[r] .. asideFrom_[r + 1])
     std::vector<Aside> aside_;
-    std::vector<std::uint8_t> indices_;     // 8 bits: width_ x rows_; index 0 is transparent
-    std::vector<Pair> pairs_;
     mutable std::vector<Places> places_;
 };
 
