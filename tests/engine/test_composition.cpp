@@ -320,9 +320,6 @@ TEST(ChangedPlaces, TheListJoinsOnlyWhatIsCheaperJoinedAndStaysWithinItsSize)
     }
 }
 
-// Two tanks given the same record, pictures and random values; one composes only what
-// changed, the other the whole tank every tick. Every frame must be the same, and a
-// screen that takes only the reported places from each frame must show it too.
 // Ten frames alike but for a band that moves a little from frame to frame, in few colours
 // (kept at 8 bits); the picture is cut short of the last frame's right half and of the
 // last ten mask rows.
@@ -339,6 +336,9 @@ QImage swayingSheet()
     return sheet;
 }
 
+// Two tanks given the same record, pictures and random values; one composes only what
+// changed, the other the whole tank every tick. Every frame must be the same, and a
+// screen that takes only the reported places from each frame must show it too.
 class IncrementalComposition : public ::testing::Test {
 protected:
     IncrementalComposition()
@@ -520,11 +520,13 @@ TEST_F(IncrementalComposition, EveryFrameAndEveryShownPlaceMatchesTheWholeCompos
     });
     EXPECT_EQ(part.scene.suisou.constBits(), view2.data()) << "the frame stays in the view's memory";
 
-    // The second accessory replaced by one that changes only in part, the kind's picture
-    // replaced, a fish fewer.
+    // The second accessory deleted, the kind's picture replaced, a fish fewer.
+    apply({{2, 2}, {kind1Again}, {{wide1, 0}, {wide2, 2}, {tall2, 3}}});
+    runTicks(300);
+    // An accessory whose frames differ only in part joins them.
     const QString swaying = pictureFile("swaying.acc", swayingSheet());
     apply({{2, 2}, {kind1Again}, {{wide1, 0}, {swaying, 1}, {wide2, 2}, {tall2, 3}}});
-    runTicks(300);
+    runTicks(150);
     // No accessories, no picture loaded, only the fish count changes.
     apply({{1}, {}, {}});
     runTicks(100);
