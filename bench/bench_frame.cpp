@@ -1,7 +1,8 @@
 // One tick of a living tank, five fish swimming with bubbles, without and with four
 // accessories: composing only what changed against composing the whole tank. The Cold
 // variants evict the caches before each tick, as the 100 ms between two ticks of the
-// program do. BM_Tick_SheetBits holds every sheet at 8 or at 32 bits, which decides how
+// program do. BM_Tick_Samples draws the four sample accessories, whose frames differ
+// only in part, where the others' differ everywhere. BM_Tick_SheetBits holds every sheet at 8 or at 32 bits, which decides how
 // the loader keeps them.
 
 #include "engine/picture_loader.h"
@@ -41,8 +42,9 @@ QImage accessorySheet(int frameWidth, int frameHeight)
     return sheet;
 }
 
-// How the sheets are held: as the program keeps them, or all at 8 or all at 32 bits.
-enum class Sheets { Kept, Eight, ThirtyTwo };
+// How the sheets are held: as the program keeps them, or all at 8 or all at 32 bits;
+// or as kept, with the sample accessories.
+enum class Sheets { Kept, Eight, ThirtyTwo, Samples };
 
 struct LiveTank {
     LiveTank(int accessories, Sheets sheets) : scene(Scene::withBuiltInPictures()), engine(settings, scene, state, random)
@@ -51,6 +53,7 @@ struct LiveTank {
         auto hold = [sheets](const QImage& sheet) {
             switch (sheets) {
             case Sheets::Kept:
+            case Sheets::Samples:
                 return keptSheet(sheet);
             case Sheets::Eight:
                 return compactSheet(sheet);
@@ -67,9 +70,14 @@ struct LiveTank {
         for (int i = 0; i < 5; ++i)
             settings.fish[std::size_t(i)] = {std::int16_t(20 + 90 * i), std::int16_t(20 + 45 * i), std::int16_t(i), 375, 0, {}, 0};
         settings.accessoryCount = std::int16_t(accessories);
+        static const char* const kSamples[] = {"mizukusa", "iwa", "takarabako", "shiro"};
         for (int a = 0; a < accessories; ++a) {
             const bool wide = a % 2;
-            scene.access[std::size_t(a)] = hold(wide ? accessorySheet(200, 100) : accessorySheet(100, 200));
+            if (sheets == Sheets::Samples)
+                scene.access[std::size_t(a)] =
+                    loadPicture(QStringLiteral(PONDEL_SAMPLES_DIR "/%1.acc").arg(QLatin1String(kSamples[a]))).image;
+            else
+                scene.access[std::size_t(a)] = hold(wide ? accessorySheet(200, 100) : accessorySheet(100, 200));
             placeAccessory(settings.accessories[std::size_t(a)], scene.access[std::size_t(a)], a);
         }
     }
@@ -128,6 +136,9 @@ BENCHMARK(BM_Tick_Changed)->ArgName("accessories")->Arg(0)->Arg(4);
 BENCHMARK(BM_Tick_Whole)->ArgName("accessories")->Arg(0)->Arg(4);
 BENCHMARK(BM_Tick_ChangedCold)->ArgName("accessories")->Arg(0)->Arg(4);
 BENCHMARK(BM_Tick_WholeCold)->ArgName("accessories")->Arg(0)->Arg(4);
+
+void BM_Tick_Samples(benchmark::State& st) { runTicks(st, Sheets::Samples, false, st.range(1) != 0); }
+BENCHMARK(BM_Tick_Samples)->ArgNames({"accessories", "cold"})->Args({4, 0})->Args({4, 1});
 
 void BM_Tick_SheetBits(benchmark::State& st)
 {

@@ -27,6 +27,14 @@ void TankEngine::DrawSprite(const QImage& sheet, int x, int y, int width, int he
     maskedBlt(scene_.suisou, x, y, width, height, sheet, sourceX, maskY);
 }
 
+void TankEngine::drawSprite(const SpriteDraw& s, const QRect& clip)
+{
+    if (const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height))
+        form->draw(scene_.suisou, s.x, s.y, s.width, s.height, s.sourceX, clip);
+    else
+        maskedBlt(scene_.suisou, s.x, s.y, s.width, s.height, *s.sheet, s.sourceX, s.maskY, clip);
+}
+
 void TankEngine::placeSprite(int slot, const QImage& sheet, int x, int y, int width, int height, int sourceX,
                              int maskY)
 {
@@ -71,6 +79,11 @@ void TankEngine::AnimateTank()
     if (scene == drawnScene_) {
         composeChanged();
     } else {
+        // Forms of pictures replaced since are of no more use.
+        std::vector<qint64> inUse(scene.pat.begin(), scene.pat.end());
+        inUse.insert(inUse.end(), {scene.esaPat, scene.awa});
+        inUse.insert(inUse.end(), scene.access.begin(), scene.access.end());
+        forms_.keepOnly(inUse);
         composeWhole();
         changes_.setWhole();
     }
@@ -102,7 +115,7 @@ void TankEngine::composeWhole()
     bitBlt(scene_.suisou, 0, 0, kTankWidth, kTankHeight, scene_.back, 0, 0, RasterOp::SrcCopy);
     for (const SpriteDraw& s : frame_)
         if (s.sheet)
-            DrawSprite(*s.sheet, s.x, s.y, s.width, s.height, s.sourceX, s.maskY);
+            drawSprite(s, kTank);
 }
 
 void TankEngine::composeChanged()
@@ -111,9 +124,20 @@ void TankEngine::composeChanged()
     // in the same order as last time, so it is unchanged.
     changes_.clear();
     for (std::size_t slot = 0; slot < frame_.size(); ++slot) {
-        if (frame_[slot] == shown_[slot])
+        const SpriteDraw &now = frame_[slot], &before = shown_[slot];
+        if (now == before)
             continue;
-        const QRect was = shown_[slot].place() & kTank, is = frame_[slot].place() & kTank;
+        if (now.sheet && before.sheet && now.place() == before.place() && now.sheet->cacheKey() == before.sheet->cacheKey()
+            && now.maskY == before.maskY) {
+            // Another cell in the same place (an accessory's next frame): only where the
+            // two cells differ.
+            if (const SpriteSheet* form = forms_.get(*now.sheet, now.maskY, now.height)) {
+                for (const QRect& band : form->changedPlaces(before.sourceX, now.sourceX, now.width, now.height))
+                    changes_.add(band.translated(now.x, now.y) & kTank);
+                continue;
+            }
+        }
+        const QRect was = before.place() & kTank, is = now.place() & kTank;
         changes_.add(was);
         if (is != was)  // an accessory changes its frame in place
             changes_.add(is);
@@ -144,7 +168,7 @@ void TankEngine::composeChanged()
         bitBlt(scene_.suisou, r.x(), r.y(), r.width(), r.height(), scene_.back, r.x(), r.y(), RasterOp::SrcCopy);
         for (const SpriteDraw& s : frame_)
             if (s.sheet && s.place().intersects(r))
-                maskedBlt(scene_.suisou, s.x, s.y, s.width, s.height, *s.sheet, s.sourceX, s.maskY, r);
+                drawSprite(s, r);
     }
 }
 

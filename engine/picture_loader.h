@@ -22,10 +22,8 @@ LoadedPicture loadPicture(const QString& path);
 // first and black second where it has them. Else Format_RGB32.
 QImage compactSheet(const QImage& picture);
 
-// Sheets this large are kept at 8 bits where that loses nothing. Only accessory sheets
-// (400,000 pixels) are: a tick draws a twentieth of each, from memory the caches lost,
-// and reads a quarter of the bytes; 1.2 MB saved per sheet at no cost to the frame. A
-// pattern sheet (135,000) is drawn from all over every tick and stays cached, where the
-// colour look-ups would cost about 8 us a tick for five fish to save 400 KB.
+// Sheets this large are kept at 8 bits where that loses nothing: only accessory sheets
+// (400,000 pixels) are, 1.2 MB saved per sheet. Ticks draw from a sheet's pre-masked form
+// (sprite_sheet.h), built from it once, so the 8 bits cost the frame nothing.
 constexpr qint64 kEightBitSheetPixels = 256 * 1024;
 QImage keptSheet(const QImage& picture);

@@ -6,6 +6,7 @@
 #include "engine/frame_sprites.h"
 #include "engine/random_source.h"
 #include "engine/scene.h"
+#include "engine/sprite_sheet.h"
 
 #include <cmath>
 
@@ -38,6 +39,8 @@ public:
     void AnimateTank();
     // Where the last AnimateTank changed suisou.
     const FrameChanges& lastChanges() const { return changes_; }
+    // The sprites suisou holds, in stacking order.
+    const FrameSprites& lastFrame() const { return shown_; }
     // The next tick composes the whole tank. The engine notices new pictures, a rebound
     // suisou and another fish or accessory count by itself; this is for anything else.
     void composeWholeNextTick() { drawnScene_.valid = false; }
@@ -82,6 +85,8 @@ private:
     void placeSprite(int slot, const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY);
     void composeWhole();
     void composeChanged();
+    // Draws a sprite of this tick's frame, inside `clip`, from its sheet's form.
+    void drawSprite(const SpriteDraw& s, const QRect& clip);
 
     // Which pictures the frame in suisou was drawn from and onto. Any difference from the
     // scene of this tick is a wholesale change. cacheKey() changes whenever a picture is
@@ -109,4 +114,5 @@ private:
     FrameSprites frame_{};  // being put together by this tick
     FrameSprites shown_{};  // what suisou holds
     SceneKey drawnScene_;
+    SpriteSheets forms_;
 };

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -319,6 +320,22 @@ TEST(ChangedPlaces, TheListJoinsOnlyWhatIsCheaperJoinedAndStaysWithinItsSize)
     }
 }
 
+// Ten frames alike but for a band that moves a little from frame to frame, in few colours
+// (kept at 8 bits); the picture is cut short of the last frame's right half and of the
+// last ten mask rows.
+QImage swayingSheet()
+{
+    const QImage busy = rig::busySheet(10, 200, 100, 15, 12);
+    QImage sheet = busy.copy(0, 0, 1900, 190);
+    for (int x = 200; x < sheet.width(); ++x)
+        for (int y = 0; y < sheet.height(); ++y) {
+            const int f = x / 200, fx = x % 200;
+            if (fx < 40 + 8 * f || fx >= 70 + 8 * f || y % 100 < 30 || y % 100 >= 60)
+                sheet.setPixel(x, y, busy.pixel(fx, y));
+        }
+    return sheet;
+}
+
 // Two tanks given the same record, pictures and random values; one composes only what
 // changed, the other the whole tank every tick. Every frame must be the same, and a
 // screen that takes only the reported places from each frame must show it too.
@@ -433,6 +450,19 @@ protected:
         }
         partialTicks += !c.whole && c.count > 0;
         ASSERT_TRUE(part.scene.suisou == whole.scene.suisou) << "frame of tick " << ticks;
+        // Both draw from the sheets' pre-masked forms; the frame is what the two separate
+        // transfers give.
+        QImage twoSteps = whole.scene.back.copy();
+        for (const SpriteDraw& s : whole.engine.lastFrame()) {
+            if (!s.sheet)
+                continue;
+            auto& rgb = asRgb[s.sheet->cacheKey()];
+            if (rgb.isNull())
+                rgb = s.sheet->convertToFormat(QImage::Format_RGB32);
+            bitBlt(twoSteps, s.x, s.y, s.width, s.height, rgb, s.sourceX, s.maskY, RasterOp::SrcErase);
+            bitBlt(twoSteps, s.x, s.y, s.width, s.height, rgb, s.sourceX, 0, RasterOp::SrcInvert);
+        }
+        ASSERT_TRUE(twoSteps == whole.scene.suisou) << "two-step frame of tick " << ticks;
         ASSERT_TRUE(screen == whole.scene.suisou) << "places reported at tick " << ticks;
         ASSERT_EQ(part.settings, whole.settings);
 
@@ -451,6 +481,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    std::map<qint64, QImage> asRgb;
     rig::TankRig part{1}, whole{1};
     QImage screen;
     int ticks = 0, wholeTicks = 0, expectedWhole = 1, partialTicks = 0;
@@ -492,6 +523,10 @@ TEST_F(IncrementalComposition, EveryFrameAndEveryShownPlaceMatchesTheWholeCompos
     // The second accessory deleted, the kind's picture replaced, a fish fewer.
     apply({{2, 2}, {kind1Again}, {{wide1, 0}, {wide2, 2}, {tall2, 3}}});
     runTicks(300);
+    // An accessory whose frames differ only in part joins them.
+    const QString swaying = pictureFile("swaying.acc", swayingSheet());
+    apply({{2, 2}, {kind1Again}, {{wide1, 0}, {swaying, 1}, {wide2, 2}, {tall2, 3}}});
+    runTicks(150);
     // No accessories, no picture loaded, only the fish count changes.
     apply({{1}, {}, {}});
     runTicks(100);

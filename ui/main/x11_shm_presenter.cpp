@@ -17,14 +17,21 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 // Last: Xlib's macros (None, Bool, Status) would trip Qt's headers.
 #include <X11/Xlib.h>
 
+// The mapping, and beyond the frame the one pixel of the server's mark: a 1 x 1 pixmap
+// over the segment that the server fills after our puts. Requests of a client are
+// carried out in order, so once the mark holds the latest value the server has read
+// every place put before it, with no reply to send and none to read.
 struct X11ShmPresenter::Segment {
     void* address = nullptr;
+    std::uint32_t markPixmap = 0;  // none: a round trip every tick instead
+    std::uint32_t* mark = nullptr;
     ~Segment()
     {
         if (address)
@@ -111,7 +118,9 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
 
     p->size_ = frameSize;
     p->bytesPerLine_ = frameSize.width() * 4;
-    const int id = shmget(IPC_PRIVATE, std::size_t(p->bytesPerLine_) * std::size_t(frameSize.height()), IPC_CREAT | 0600);
+    const std::size_t frameBytes = std::size_t(p->bytesPerLine_) * std::size_t(frameSize.height());
+    const std::size_t markOffset = (frameBytes + 63) & ~std::size_t(63);
+    const int id = shmget(IPC_PRIVATE, markOffset + 64, IPC_CREAT | 0600);
     if (id < 0)
         return nullptr;
     void* address = shmat(id, nullptr, 0);
@@ -121,9 +130,18 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
     }
     p->segment_ = std::make_shared<Segment>();
     p->segment_->address = address;
-    // The server may sit on another host or refuse; only a checked attach tells.
-    p->seg_ = xcb_generate_id(c);
-    xcb_generic_error_t* error = xcb_request_check(c, xcb_shm_attach_checked(c, p->seg_, std::uint32_t(id), 1));
+    // The server may sit on another host or refuse; only a checked attach tells. It
+    // writes the mark, so it attaches for writing where it may; else for reading alone.
+    bool writable = true;
+    xcb_generic_error_t* error = nullptr;
+    for (const std::uint8_t readOnly : {0, 1}) {
+        std::free(error);
+        p->seg_ = xcb_generate_id(c);
+        error = xcb_request_check(c, xcb_shm_attach_checked(c, p->seg_, std::uint32_t(id), readOnly));
+        writable = !readOnly;
+        if (!error)
+            break;
+    }
     shmctl(id, IPC_RMID, nullptr);  // gone once both sides let go
     if (error) {
         std::free(error);
@@ -132,6 +150,23 @@ std::unique_ptr<X11ShmPresenter> X11ShmPresenter::create(QWidget& view, QSize fr
     p->gc_ = xcb_generate_id(c);
     const std::uint32_t noExposures = 0;
     xcb_create_gc(c, p->gc_, window, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
+
+    // The mark needs pixmaps over shared memory; without them the fence is a round trip.
+    xcb_shm_query_version_reply_t* version = xcb_shm_query_version_reply(c, xcb_shm_query_version(c), nullptr);
+    const bool sharedPixmaps = version && version->shared_pixmaps && version->pixmap_format == XCB_IMAGE_FORMAT_Z_PIXMAP;
+    std::free(version);
+    if (sharedPixmaps && writable) {
+        const std::uint32_t pixmap = xcb_generate_id(c);
+        error = xcb_request_check(
+            c, xcb_shm_create_pixmap_checked(c, pixmap, window, 1, 1, p->depth_, p->seg_, std::uint32_t(markOffset)));
+        if (error) {
+            std::free(error);
+        } else {
+            p->segment_->markPixmap = pixmap;
+            p->segment_->mark = reinterpret_cast<std::uint32_t*>(static_cast<uchar*>(address) + markOffset);
+            *p->segment_->mark = 0;  // the first mark is 1
+        }
+    }
     return p;
 }
 
@@ -147,11 +182,20 @@ void X11ShmPresenter::waitForServer()
     if (!fencePending_)
         return;
     fencePending_ = false;
-    // The reply is long in by the next tick; block only if the server is that far behind.
     void* reply = nullptr;
     xcb_generic_error_t* error = nullptr;
-    if (!xcb_poll_for_reply(connection_, fence_, &reply, &error))
+    if (segment_->mark) {
+        // The server filled the mark a moment after the last puts, long before this tick.
+        // Now and then a round trip all the same, to read any error the server sent.
+        if ((std::atomic_ref<std::uint32_t>(*segment_->mark).load(std::memory_order_acquire) & 0xFFFFFF) == fence_
+            && fence_ % 1024 != 0)
+            return;
+        // Behind, or held by another client: any reply to a later request proves it.
+        reply = xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), &error);
+    } else if (!xcb_poll_for_reply(connection_, fence_, &reply, &error)) {
+        // The reply is long in by the next tick; block only if the server is that far behind.
         reply = xcb_get_input_focus_reply(connection_, xcb_get_input_focus_cookie_t{fence_}, &error);
+    }
     std::free(reply);
     std::free(error);
     // Nothing asks for events here; only an error (a window gone) could queue one.
@@ -210,8 +254,16 @@ void X11ShmPresenter::show(QImage& frame, std::span<const QRect> places)
                           std::uint16_t(r.height()), std::int16_t(r.x()), std::int16_t(r.y()), depth_,
                           XCB_IMAGE_FORMAT_Z_PIXMAP, 0, seg_, 0);
     }
-    // Any reply to a later request proves the server has read the segment for these puts.
-    fence_ = xcb_get_input_focus(connection_).sequence;
+    if (segment_->mark) {
+        // A new value each time; 2^24 ticks pass before one comes back.
+        fence_ = (fence_ + 1) & 0xFFFFFF;
+        xcb_change_gc(connection_, gc_, XCB_GC_FOREGROUND, &fence_);
+        const xcb_rectangle_t pixel{0, 0, 1, 1};
+        xcb_poly_fill_rectangle(connection_, segment_->markPixmap, gc_, 1, &pixel);
+    } else {
+        // Any reply to a later request proves the server has read the segment for these puts.
+        fence_ = xcb_get_input_focus(connection_).sequence;
+    }
     fencePending_ = true;
     xcb_flush(connection_);
 }
