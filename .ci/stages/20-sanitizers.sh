@@ -18,6 +18,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/.ci/stages/lsan.supp:print_suppressions=0"
 ctest --test-dir "$build" --output-on-failure -j2 -LE e2e
 # One at a time: the sanitized program is several times slower, and each end-to-end
-# test waits on its window and screen in real time.
-ctest --test-dir "$build" --output-on-failure -L e2e
+# test waits on its window and screen in real time. Leaks are traced through libraries
+# built without frame pointers, so that the suppressions can name them.
+ASAN_OPTIONS="$ASAN_OPTIONS:fast_unwind_on_malloc=0" ctest --test-dir "$build" --output-on-failure -L e2e
 echo "sanitizers: build $((built - started)) s, tests $(($(date +%s) - built)) s"
