@@ -274,11 +274,6 @@ public:
         env.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        // Under the sanitizers: Qt's Wayland plugin leaves its wl_proxy objects and a
-        // library it unloads at exit leaves more, where no suppression can name them.
-        // Every other check stays on.
-        if (env.contains(QStringLiteral("ASAN_OPTIONS")))
-            env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + ":detect_leaks=0");
     }
     void kill() override
     {
