@@ -2,6 +2,7 @@
 #include "engine/tank_engine.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 const QRect kTank(0, 0, kTankWidth, kTankHeight);
@@ -123,24 +124,43 @@ void TankEngine::composeChanged()
     // Outside every place where a slot differs, each pixel is touched by the same sprites
     // in the same order as last time, so it is unchanged.
     changes_.clear();
+    // Within those places, what a differing slot may have changed: the opaque pixels of
+    // its sprite before and now, or for another cell in the same place only the bands
+    // where the two cells differ. See-through pixels leave the frame as it is.
+    struct Mark {
+        const SpriteDraw* sprite;  // null: all of `band`
+        QRect band;
+    };
+    std::array<Mark, 2 * sprite_slot::kCount> marks;
+    int markCount = 0;
+    bool twoStep = false;  // a sprite without a form: the places are redrawn whole
     for (std::size_t slot = 0; slot < frame_.size(); ++slot) {
         const SpriteDraw &now = frame_[slot], &before = shown_[slot];
+        const SpriteSheet* form = now.sheet ? forms_.get(*now.sheet, now.maskY, now.height) : nullptr;
+        twoStep = twoStep || (now.sheet && !form);
         if (now == before)
             continue;
-        if (now.sheet && before.sheet && now.place() == before.place() && now.sheet->cacheKey() == before.sheet->cacheKey()
+        // Forms only grow when built again, so once every sprite was asked for its form
+        // the forms stay where they are for the rest of the tick.
+        if (before.sheet && !forms_.get(*before.sheet, before.maskY, before.height))
+            twoStep = true;
+        if (form && before.sheet && now.place() == before.place() && now.sheet->cacheKey() == before.sheet->cacheKey()
             && now.maskY == before.maskY) {
-            // Another cell in the same place (an accessory's next frame): only where the
-            // two cells differ.
-            if (const SpriteSheet* form = forms_.get(*now.sheet, now.maskY, now.height)) {
-                for (const QRect& band : form->changedPlaces(before.sourceX, now.sourceX, now.width, now.height))
-                    changes_.add(band.translated(now.x, now.y) & kTank);
-                continue;
+            // Another cell in the same place (an accessory's next frame).
+            for (const QRect& band : form->changedPlaces(before.sourceX, now.sourceX, now.width, now.height)) {
+                const QRect b = band.translated(now.x, now.y) & kTank;
+                changes_.add(b);
+                marks[std::size_t(markCount++)] = {nullptr, b};  // at most two bands
             }
+            continue;
         }
         const QRect was = before.place() & kTank, is = now.place() & kTank;
         changes_.add(was);
         if (is != was)  // an accessory changes its frame in place
             changes_.add(is);
+        for (const SpriteDraw* s : {&before, &now})
+            if (s->sheet)
+                marks[std::size_t(markCount++)] = {s, s->place() & kTank};
     }
 
     // Places that overlap draw the overlap twice. When that costs more than the whole
@@ -163,13 +183,71 @@ void TankEngine::composeChanged()
         composeWhole();
         return;
     }
-    for (int k = 0; k < changes_.count; ++k) {
-        const QRect& r = changes_.rects[std::size_t(k)];
-        bitBlt(scene_.suisou, r.x(), r.y(), r.width(), r.height(), scene_.back, r.x(), r.y(), RasterOp::SrcCopy);
-        for (const SpriteDraw& s : frame_)
-            if (s.sheet && s.place().intersects(r))
-                drawSprite(s, r);
+
+    // Each row of a place is composed afresh from the first to the last column a mark
+    // covers there, and the place shrinks to what that touched.
+    using Span = SpriteSheet::Span;
+    if (!scene_.suisou.rect().contains(kTank) || !scene_.back.rect().contains(kTank)
+        || scene_.back.format() != QImage::Format_RGB32) {
+        composeWhole();  // clips as it copies
+        return;
     }
+    std::array<Span, kTankHeight> rows;
+    const qsizetype frameStride = scene_.suisou.bytesPerLine() / 4, backStride = scene_.back.bytesPerLine() / 4;
+    auto* frameBits = reinterpret_cast<std::uint32_t*>(scene_.suisou.bits());
+    const auto* backBits = reinterpret_cast<const std::uint32_t*>(scene_.back.constBits());
+    int kept = 0;
+    for (int k = 0; k < changes_.count; ++k) {
+        const QRect r = changes_.rects[std::size_t(k)];
+        const auto row = [&](int y) -> Span& { return rows[std::size_t(y - r.top())]; };
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            row(y) = twoStep ? Span{r.left(), r.right() + 1} : Span{r.right() + 1, r.left()};
+        for (int m = 0; m < markCount && !twoStep; ++m) {
+            const Mark& mark = marks[std::size_t(m)];
+            const QRect in = mark.band & r;
+            if (in.isEmpty())
+                continue;
+            if (!mark.sprite) {
+                for (int y = in.top(); y <= in.bottom(); ++y)
+                    row(y) = {std::min(row(y).lo, in.left()), std::max(row(y).hi, in.right() + 1)};
+                continue;
+            }
+            const SpriteDraw& s = *mark.sprite;
+            const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height);
+            const std::vector<Span>& opaque = form->opaqueSpans(s.sourceX, s.width);
+            for (int y = in.top(); y <= std::min(in.bottom(), s.y + form->rows() - 1); ++y) {
+                const Span& cell = opaque[std::size_t(y - s.y)];
+                const int lo = std::max(in.left(), s.x + cell.lo), hi = std::min(in.right() + 1, s.x + cell.hi);
+                if (lo < hi)
+                    row(y) = {std::min(row(y).lo, lo), std::max(row(y).hi, hi)};
+            }
+        }
+        int top = r.bottom() + 1, bottom = r.top() - 1, left = r.right() + 1, right = r.left() - 1;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const Span& span = row(y);
+            if (span.lo >= span.hi)
+                continue;
+            top = std::min(top, y);
+            bottom = y;
+            left = std::min(left, span.lo);
+            right = std::max(right, span.hi - 1);
+            std::memcpy(frameBits + y * frameStride + span.lo, backBits + y * backStride + span.lo,
+                        std::size_t(span.hi - span.lo) * sizeof(std::uint32_t));
+        }
+        if (top > bottom)
+            continue;
+        const QRect drawn(QPoint(left, top), QPoint(right, bottom));
+        for (const SpriteDraw& s : frame_) {
+            if (!s.sheet || !s.place().intersects(drawn))
+                continue;
+            if (const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height))
+                form->draw(scene_.suisou, s.x, s.y, s.width, s.height, s.sourceX, drawn, &row(top));
+            else
+                maskedBlt(scene_.suisou, s.x, s.y, s.width, s.height, *s.sheet, s.sourceX, s.maskY, drawn);
+        }
+        changes_.rects[std::size_t(kept++)] = drawn;
+    }
+    changes_.count = kept;
 }
 
 void TankEngine::behaviourPeriod()

@@ -89,7 +89,7 @@ std::unique_ptr<SpriteSheet> SpriteSheet::build(const QImage& sheet, int maskY, 
     return s;
 }
 
-void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const QRect& clip) const
+void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const QRect& clip, const Span* rows) const
 {
     if (dst.isNull() || w <= 0 || h <= 0)
         return;
@@ -106,8 +106,18 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
         return;
     const qsizetype dstStride = dst.bytesPerLine() / 4;
     auto* dstBits = reinterpret_cast<std::uint32_t*>(dst.bits());
-    const int from = int(i0), to = int(i1);
+    // See-through pixels leave the frame as it is (its top byte is 0xFF already), so only
+    // each row's opaque columns are read and written: about half a fish's cell.
+    const Span* opaque = opaqueSpans(sx, w).data();
     for (int j = int(j0); j < int(j1); ++j) {
+        int from = std::max(int(i0), opaque[j].lo), to = std::min(int(i1), opaque[j].hi);
+        if (rows) {
+            const Span& limit = rows[dy + j - clip.top()];
+            from = std::max(from, limit.lo - dx);
+            to = std::min(to, limit.hi - dx);
+        }
+        if (from >= to)
+            continue;
         std::uint32_t* __restrict d = dstBits + qsizetype(dy + j) * dstStride + dx;
         const qsizetype row = qsizetype(j) * width_ + sx;
         const std::uint32_t* word = words_.data() + row;
@@ -126,6 +136,44 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
             p = (((p & a->pair.a) ^ a->pair.x) & kColour) | kOpaque;
         }
     }
+}
+
+const std::vector<SpriteSheet::Span>& SpriteSheet::opaqueSpans(int sx, int w) const
+{
+    if (lastCell_ < cells_.size() && cells_[lastCell_].sx == sx && cells_[lastCell_].w == w)
+        return cells_[lastCell_].rows;
+    for (std::size_t k = 0; k < cells_.size(); ++k)
+        if (cells_[k].sx == sx && cells_[k].w == w) {
+            lastCell_ = k;
+            return cells_[k].rows;
+        }
+    if (cells_.size() >= 64)  // a sheet's cells, with room for odd ones from a hand-edited record
+        cells_.clear();
+    std::vector<Span> spans(static_cast<std::size_t>(rows_));
+    // Columns of the cell that lie on the sheet; the rest never draws.
+    const qint64 first = std::max<qint64>(0, -qint64(sx)), last = std::min<qint64>(w, qint64(width_) - sx);
+    for (int j = 0; j < rows_; ++j) {
+        const qsizetype row = qsizetype(j) * width_ + sx;
+        const Aside* asideBegin = aside_.data() + asideFrom_[std::size_t(j)];
+        const Aside* asideEnd = aside_.data() + asideFrom_[std::size_t(j) + 1];
+        const auto drawn = [&](qint64 i) {
+            if (words_[std::size_t(row + i)] != 0)
+                return true;
+            const int column = int(sx + i);
+            const Aside* a =
+                std::lower_bound(asideBegin, asideEnd, column, [](const Aside& e, int c) { return e.column < c; });
+            return a != asideEnd && a->column == column;
+        };
+        qint64 lo = first, hi = last;
+        while (lo < hi && !drawn(lo))
+            ++lo;
+        while (hi > lo && !drawn(hi - 1))
+            --hi;
+        spans[std::size_t(j)] = {int(lo), int(hi)};
+    }
+    cells_.push_back({sx, w, std::move(spans)});
+    lastCell_ = cells_.size() - 1;
+    return cells_.back().rows;
 }
 
 bool SpriteSheet::pairAt(int column, int row, Pair& pair) const

@@ -31,8 +31,21 @@ public:
     int rows() const { return rows_; }
     bool covers(int rows) const { return rows_ >= std::min(rows, sheetHeight_); }
 
-    // What maskedBlt(dst, dx, dy, w, h, sheet, sx, maskY, clip) gives, bit for bit.
-    void draw(QImage& dst, int dx, int dy, int w, int h, int sx, const QRect& clip) const;
+    // Columns [lo, hi) of a row; lo >= hi for none.
+    struct Span {
+        int lo = 0;
+        int hi = 0;
+    };
+
+    // What maskedBlt(dst, dx, dy, w, h, sheet, sx, maskY, clip) gives, bit for bit, on a
+    // frame whose pixels keep their top byte at 0xFF. With `rows`, only the columns
+    // rows[y - clip.top()] of each frame row y inside the clip are drawn.
+    void draw(QImage& dst, int dx, int dy, int w, int h, int sx, const QRect& clip, const Span* rows = nullptr) const;
+
+    // Per row of the w-wide cell from column sx, the columns (of the cell) that are not
+    // see-through: outside them a draw leaves the frame as it is. Found once per cell;
+    // the reference holds until the next call.
+    const std::vector<Span>& opaqueSpans(int sx, int w) const;
 
     // Where, in a w x h cell, drawing from column `to` gives other pixels than from `from`:
     // a few bands relative to the cell, found once per pair of columns.
@@ -52,6 +65,10 @@ private:
         int from, to, w, h;
         std::vector<QRect> bands;
     };
+    struct CellSpans {
+        int sx, w;
+        std::vector<Span> rows;
+    };
 
     SpriteSheet() = default;
     // What the transfer does at (column, row); no value outside the sheet.
@@ -66,6 +83,8 @@ private:
     std::vector<std::uint32_t> asideFrom_;  // row r's pixels kept aside are aside_[asideFrom_[r] .. asideFrom_[r + 1])
     std::vector<Aside> aside_;
     mutable std::vector<Places> places_;
+    mutable std::vector<CellSpans> cells_;
+    mutable std::size_t lastCell_ = 0;
 };
 
 // The forms of the sheets a tank draws from, built when a sheet is first drawn after it
