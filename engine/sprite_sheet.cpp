@@ -108,9 +108,10 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
     auto* dstBits = reinterpret_cast<std::uint32_t*>(dst.bits());
     // See-through pixels leave the frame as it is (its top byte is 0xFF already), so only
     // each row's opaque columns are read and written: about half a fish's cell.
-    const Span* opaque = opaqueSpans(sx, w).data();
+    const Cell& c = cell(sx, w);
     for (int j = int(j0); j < int(j1); ++j) {
-        int from = std::max(int(i0), opaque[j].lo), to = std::min(int(i1), opaque[j].hi);
+        const Span& opaque = c.rows[std::size_t(j)];
+        int from = std::max(int(i0), opaque.lo), to = std::min(int(i1), opaque.hi);
         if (rows) {
             const Span& limit = rows[dy + j - clip.top()];
             from = std::max(from, limit.lo - dx);
@@ -118,13 +119,15 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
         }
         if (from >= to)
             continue;
-        std::uint32_t* __restrict d = dstBits + qsizetype(dy + j) * dstStride + dx;
-        const qsizetype row = qsizetype(j) * width_ + sx;
-        const std::uint32_t* word = words_.data() + row;
-        for (int i = from; i < to; ++i) {
-            // The top byte spread over the word: 0xFF gives AND nothing, 0x00 AND everything.
-            const std::uint32_t keep = ~std::uint32_t(std::int32_t(word[i]) >> 31);
-            d[i] = (((d[i] & keep) ^ word[i]) & kColour) | kOpaque;
+        std::uint32_t* const d = dstBits + qsizetype(dy + j) * dstStride + dx;
+        {
+            std::uint32_t* __restrict out = d + from;
+            const std::uint32_t* word = c.words.data() + c.from[std::size_t(j)] + (from - opaque.lo);
+            for (int i = 0; i < to - from; ++i) {
+                // The top byte spread over the word: 0xFF gives AND nothing, 0x00 AND everything.
+                const std::uint32_t keep = ~std::uint32_t(std::int32_t(word[i]) >> 31);
+                out[i] = (((out[i] & keep) ^ word[i]) & kColour) | kOpaque;
+            }
         }
         const Aside* a = aside_.data() + asideFrom_[std::size_t(j)];
         const Aside* end = aside_.data() + asideFrom_[std::size_t(j) + 1];
@@ -138,18 +141,19 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
     }
 }
 
-const std::vector<SpriteSheet::Span>& SpriteSheet::opaqueSpans(int sx, int w) const
+const SpriteSheet::Cell& SpriteSheet::cell(int sx, int w) const
 {
     if (lastCell_ < cells_.size() && cells_[lastCell_].sx == sx && cells_[lastCell_].w == w)
-        return cells_[lastCell_].rows;
+        return cells_[lastCell_];
     for (std::size_t k = 0; k < cells_.size(); ++k)
         if (cells_[k].sx == sx && cells_[k].w == w) {
             lastCell_ = k;
-            return cells_[k].rows;
+            return cells_[k];
         }
     if (cells_.size() >= 64)  // a sheet's cells, with room for odd ones from a hand-edited record
         cells_.clear();
-    std::vector<Span> spans(static_cast<std::size_t>(rows_));
+    Cell c{sx, w, std::vector<Span>(static_cast<std::size_t>(rows_)), {}, {}};
+    c.from.reserve(std::size_t(rows_));
     // Columns of the cell that lie on the sheet; the rest never draws.
     const qint64 first = std::max<qint64>(0, -qint64(sx)), last = std::min<qint64>(w, qint64(width_) - sx);
     for (int j = 0; j < rows_; ++j) {
@@ -169,11 +173,14 @@ const std::vector<SpriteSheet::Span>& SpriteSheet::opaqueSpans(int sx, int w) co
             ++lo;
         while (hi > lo && !drawn(hi - 1))
             --hi;
-        spans[std::size_t(j)] = {int(lo), int(hi)};
+        c.rows[std::size_t(j)] = {int(lo), int(hi)};
+        c.from.push_back(std::uint32_t(c.words.size()));
+        for (qint64 i = lo; i < hi; ++i)
+            c.words.push_back(words_[std::size_t(row + i)]);
     }
-    cells_.push_back({sx, w, std::move(spans)});
+    cells_.push_back(std::move(c));
     lastCell_ = cells_.size() - 1;
-    return cells_.back().rows;
+    return cells_.back();
 }
 
 bool SpriteSheet::pairAt(int column, int row, Pair& pair) const

@@ -45,7 +45,7 @@ public:
     // Per row of the w-wide cell from column sx, the columns (of the cell) that are not
     // see-through: outside them a draw leaves the frame as it is. Found once per cell;
     // the reference holds until the next call.
-    const std::vector<Span>& opaqueSpans(int sx, int w) const;
+    const std::vector<Span>& opaqueSpans(int sx, int w) const { return cell(sx, w).rows; }
 
     // Where, in a w x h cell, drawing from column `to` gives other pixels than from `from`:
     // a few bands relative to the cell, found once per pair of columns.
@@ -65,10 +65,16 @@ private:
         int from, to, w, h;
         std::vector<QRect> bands;
     };
-    struct CellSpans {
+    // One cell as a draw reads it: each row's opaque columns, their words packed one row
+    // after another. A cell then lies in a few pages instead of one or two per row of a
+    // wide sheet, which is what a draw on a cold processor pays for.
+    struct Cell {
         int sx, w;
         std::vector<Span> rows;
+        std::vector<std::uint32_t> from;  // row j's words start at words[from[j]]
+        std::vector<std::uint32_t> words;
     };
+    const Cell& cell(int sx, int w) const;
 
     SpriteSheet() = default;
     // What the transfer does at (column, row); no value outside the sheet.
@@ -83,7 +89,7 @@ private:
     std::vector<std::uint32_t> asideFrom_;  // row r's pixels kept aside are aside_[asideFrom_[r] .. asideFrom_[r + 1])
     std::vector<Aside> aside_;
     mutable std::vector<Places> places_;
-    mutable std::vector<CellSpans> cells_;
+    mutable std::vector<Cell> cells_;
     mutable std::size_t lastCell_ = 0;
 };
 
