@@ -13,6 +13,18 @@ qint64 area(const QRect& r)
     return qint64(r.width()) * r.height();
 }
 
+// One row of a cell over the frame; `word` turns what the cell keeps into its word.
+template <typename Pixel, typename Word>
+inline void drawRun(std::uint32_t* __restrict out, const Pixel* __restrict in, int n, Word word)
+{
+    for (int i = 0; i < n; ++i) {
+        const std::uint32_t w = word(in[i]);
+        // The top byte spread over the word: 0xFF gives AND nothing, 0x00 AND everything.
+        const std::uint32_t keep = ~std::uint32_t(std::int32_t(w) >> 31);
+        out[i] = (((out[i] & keep) ^ w) & kColour) | kOpaque;
+    }
+}
+
 // The colour bits of a sheet's pixels, read as maskedBlt reads them.
 class SheetColours {
 public:
@@ -67,20 +79,52 @@ std::unique_ptr<SpriteSheet> SpriteSheet::build(const QImage& sheet, int maskY, 
         return hasMask ? Pair{mask, mask ^ image} : Pair{kColour, image};
     };
 
-    s->words_.resize(width * std::size_t(s->rows_));
+    // One byte a pixel while the sheet has at most 256 different words, as a picture of
+    // at most 256 colours with a black-and-white mask has; four from the 257th on.
+    const std::size_t total = width * std::size_t(s->rows_);
+    s->paletted_ = true;
+    s->indices_.resize(total);
+    constexpr std::size_t kSlots = 1024;  // an open-addressed set of the words seen
+    std::array<std::uint32_t, kSlots> seen{};
+    std::array<std::int16_t, kSlots> index;
+    index.fill(-1);
+    int count = 0;
+    const auto store = [&](std::size_t at, std::uint32_t word) {
+        if (s->paletted_) {
+            std::size_t slot = (word * 2654435761u) >> 22;
+            while (index[slot] >= 0 && seen[slot] != word)
+                slot = (slot + 1) % kSlots;
+            if (index[slot] >= 0 || count < 256) {
+                if (index[slot] < 0) {
+                    seen[slot] = word;
+                    index[slot] = std::int16_t(count);
+                    s->palette_[std::size_t(count++)] = word;
+                }
+                s->indices_[at] = std::uint8_t(index[slot]);
+                return;
+            }
+            s->words_.resize(total);
+            for (std::size_t k = 0; k < at; ++k)
+                s->words_[k] = s->palette_[s->indices_[k]];
+            s->indices_ = {};
+            s->paletted_ = false;
+        }
+        s->words_[at] = word;
+    };
+
     s->asideFrom_.reserve(std::size_t(s->rows_) + 1);
     for (int y = 0; y < s->rows_; ++y) {
         s->asideFrom_.push_back(std::uint32_t(s->aside_.size()));
         const bool hasMask = maskY + y < s->sheetHeight_;
-        std::uint32_t* out = s->words_.data() + std::size_t(y) * width;
+        const std::size_t row = std::size_t(y) * width;
         for (int x = 0; x < s->width_; ++x) {
             const Pair p = pairOf(colours.at(x, y), hasMask, hasMask ? colours.at(x, maskY + y) : 0);
             if (p.a == 0) {
-                out[x] = kOpaque | p.x;
+                store(row + std::size_t(x), kOpaque | p.x);
             } else if (p.a == kColour) {
-                out[x] = p.x;
+                store(row + std::size_t(x), p.x);
             } else {
-                out[x] = 0;  // the row pass leaves it; the pair kept aside draws it
+                store(row + std::size_t(x), 0);  // the row pass leaves it; the pair kept aside draws it
                 s->aside_.push_back({x, p});
             }
         }
@@ -120,15 +164,11 @@ void SpriteSheet::draw(QImage& dst, int dx, int dy, int w, int h, int sx, const 
         if (from >= to)
             continue;
         std::uint32_t* const d = dstBits + qsizetype(dy + j) * dstStride + dx;
-        {
-            std::uint32_t* __restrict out = d + from;
-            const std::uint32_t* word = c.words.data() + c.from[std::size_t(j)] + (from - opaque.lo);
-            for (int i = 0; i < to - from; ++i) {
-                // The top byte spread over the word: 0xFF gives AND nothing, 0x00 AND everything.
-                const std::uint32_t keep = ~std::uint32_t(std::int32_t(word[i]) >> 31);
-                out[i] = (((out[i] & keep) ^ word[i]) & kColour) | kOpaque;
-            }
-        }
+        const std::size_t first = c.from[std::size_t(j)] + std::size_t(from - opaque.lo);
+        if (paletted_)
+            drawRun(d + from, c.indices.data() + first, to - from, [&](std::uint8_t k) { return palette_[k]; });
+        else
+            drawRun(d + from, c.words.data() + first, to - from, [](std::uint32_t w) { return w; });
         const Aside* a = aside_.data() + asideFrom_[std::size_t(j)];
         const Aside* end = aside_.data() + asideFrom_[std::size_t(j) + 1];
         if (a == end)
@@ -152,7 +192,7 @@ const SpriteSheet::Cell& SpriteSheet::cell(int sx, int w) const
         }
     if (cells_.size() >= 64)  // a sheet's cells, with room for odd ones from a hand-edited record
         cells_.clear();
-    Cell c{sx, w, std::vector<Span>(static_cast<std::size_t>(rows_)), {}, {}};
+    Cell c{sx, w, std::vector<Span>(static_cast<std::size_t>(rows_)), {}, {}, {}};
     c.from.reserve(std::size_t(rows_));
     // Columns of the cell that lie on the sheet; the rest never draws.
     const qint64 first = std::max<qint64>(0, -qint64(sx)), last = std::min<qint64>(w, qint64(width_) - sx);
@@ -161,7 +201,7 @@ const SpriteSheet::Cell& SpriteSheet::cell(int sx, int w) const
         const Aside* asideBegin = aside_.data() + asideFrom_[std::size_t(j)];
         const Aside* asideEnd = aside_.data() + asideFrom_[std::size_t(j) + 1];
         const auto drawn = [&](qint64 i) {
-            if (words_[std::size_t(row + i)] != 0)
+            if (word(std::size_t(row + i)) != 0)
                 return true;
             const int column = int(sx + i);
             const Aside* a =
@@ -174,9 +214,13 @@ const SpriteSheet::Cell& SpriteSheet::cell(int sx, int w) const
         while (hi > lo && !drawn(hi - 1))
             --hi;
         c.rows[std::size_t(j)] = {int(lo), int(hi)};
-        c.from.push_back(std::uint32_t(c.words.size()));
-        for (qint64 i = lo; i < hi; ++i)
-            c.words.push_back(words_[std::size_t(row + i)]);
+        c.from.push_back(std::uint32_t(paletted_ ? c.indices.size() : c.words.size()));
+        for (qint64 i = lo; i < hi; ++i) {
+            if (paletted_)
+                c.indices.push_back(indices_[std::size_t(row + i)]);
+            else
+                c.words.push_back(words_[std::size_t(row + i)]);
+        }
     }
     cells_.push_back(std::move(c));
     lastCell_ = cells_.size() - 1;
@@ -188,7 +232,7 @@ bool SpriteSheet::pairAt(int column, int row, Pair& pair) const
     if (column < 0 || column >= width_ || row < 0 || row >= rows_)
         return false;
     const std::size_t at = std::size_t(row) * std::size_t(width_) + std::size_t(column);
-    const std::uint32_t word = words_[at];
+    const std::uint32_t word = this->word(at);
     pair = {word >> 24 ? 0 : kColour, word & kColour};
     if (word == 0) {
         const Aside* a = aside_.data() + asideFrom_[std::size_t(row)];

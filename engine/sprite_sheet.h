@@ -4,6 +4,7 @@
 #include <QRect>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -71,8 +72,9 @@ private:
     struct Cell {
         int sx, w;
         std::vector<Span> rows;
-        std::vector<std::uint32_t> from;  // row j's words start at words[from[j]]
-        std::vector<std::uint32_t> words;
+        std::vector<std::uint32_t> from;   // row j's pixels start at [from[j]]
+        std::vector<std::uint32_t> words;  // a sheet of many words
+        std::vector<std::uint8_t> indices; // a sheet of at most 256: into palette_
     };
     const Cell& cell(int sx, int w) const;
 
@@ -85,7 +87,12 @@ private:
     int width_ = 0;
     int rows_ = 0;
     int sheetHeight_ = 0;
-    std::vector<std::uint32_t> words_;      // width_ x rows_
+    // The word at `at` (row * width_ + column).
+    std::uint32_t word(std::size_t at) const { return paletted_ ? palette_[indices_[at]] : words_[at]; }
+    std::vector<std::uint32_t> words_;      // width_ x rows_, unless paletted
+    bool paletted_ = false;
+    std::vector<std::uint8_t> indices_;     // width_ x rows_, when paletted
+    std::array<std::uint32_t, 256> palette_{};
     std::vector<std::uint32_t> asideFrom_;  // row r's pixels kept aside are aside_[asideFrom_[r] .. asideFrom_[r + 1])
     std::vector<Aside> aside_;
     mutable std::vector<Places> places_;
