@@ -290,6 +290,26 @@ TEST(ChangedPlaces, AStillTankReportsNothingAndOneSwimmerExactlyItsOldAndNewPlac
     ASSERT_FALSE(c.whole);
     ASSERT_EQ(c.count, 1);
     EXPECT_EQ(c.rects[0], QRect(200, 100, 75, 75).united(QRect(203, 100, 75, 75)));
+
+    // Only where its pixels were or are: cells see-through around a 55 x 35 body change
+    // just the rows and columns the body covers, before and after the step.
+    QImage bordered = rig::solidSheet(12, 75, 75, {rig::kGoldfish});
+    for (int y = 0; y < 75; ++y)
+        for (int x = 0; x < bordered.width(); ++x)
+            if (x % 75 < 10 || x % 75 >= 65 || y < 20 || y >= 55) {
+                bordered.setPixel(x, y, qRgb(255, 255, 255));
+                bordered.setPixel(x, 75 + y, qRgb(255, 255, 255));
+            }
+    t.scene.pat[0] = bordered;
+    t.random.script({0.6});
+    t.engine.AnimateTank();
+    ASSERT_TRUE(t.engine.lastChanges().whole) << "a new picture";
+    const int before = t.fish(2).x;
+    t.random.script({0.6});
+    t.engine.AnimateTank();
+    ASSERT_EQ(t.fish(2).x, before + 3);
+    ASSERT_EQ(c.count, 1);
+    EXPECT_EQ(c.rects[0], QRect(QPoint(before + 10, 120), QPoint(before + 3 + 64, 154)));
 }
 
 TEST(ChangedPlaces, TheListJoinsOnlyWhatIsCheaperJoinedAndStaysWithinItsSize)
@@ -527,6 +547,11 @@ TEST_F(IncrementalComposition, EveryFrameAndEveryShownPlaceMatchesTheWholeCompos
     const QString swaying = pictureFile("swaying.acc", swayingSheet());
     apply({{2, 2}, {kind1Again}, {{wide1, 0}, {swaying, 1}, {wide2, 2}, {tall2, 3}}});
     runTicks(150);
+    // A hand-edited record puts one accessory's mask above its image: that sheet has no
+    // pre-masked form, so the places it touches are drawn by the two transfers, whole.
+    for (rig::TankRig* t : {&part, &whole})
+        t->settings.accessories[1].maskY = -40;
+    runTicks(40);
     // No accessories, no picture loaded, only the fish count changes.
     apply({{1}, {}, {}});
     runTicks(100);
