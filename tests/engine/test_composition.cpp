@@ -126,6 +126,10 @@ TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfersForEverySheetForm
                         maskedBlt(onePass, dx, dy, 12, 12, sheet, sx, maskY);
                         ASSERT_EQ(onePass, twoSteps) << sheet.format() << " " << dx << "," << dy << " from " << sx
                                                      << "," << maskY;
+                        // The pre-masked form, cells packed, draws the same.
+                        QImage formed = background.copy();
+                        SpriteSheet::build(sheet, maskY, 12)->draw(formed, dx, dy, 12, 12, sx, formed.rect());
+                        ASSERT_EQ(formed, twoSteps) << "form of " << sheet.format() << " from " << sx << "," << maskY;
 
                         // Drawn piecewise, clipped to places that cut the block and tile the picture.
                         QImage pieces = background.copy();
@@ -136,6 +140,25 @@ TEST(BlockTransfer, OnePassMaskedTransferMatchesTheTwoTransfersForEverySheetForm
                         maskedBlt(outside, dx, dy, 12, 12, sheet, sx, maskY, QRect(dx + 12, dy, 5, 5));
                         ASSERT_EQ(outside, background);
                     }
+    }
+
+    // Forms of exactly 256 different words are kept at one byte a pixel; one more word
+    // turns the form back to four bytes a pixel after the 256th.
+    for (int words : {256, 257}) {
+        QImage sheet = makeSurface(40, 24, qRgb(0, 0, 0));
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 40; ++x) {
+                const int k = (y * 40 + x) % words;
+                sheet.setPixel(x, y, qRgb(k & 255, k >> 8, 99));
+            }
+        const auto form = SpriteSheet::build(sheet, 12, 12);
+        for (int sx : {0, 13, 28}) {
+            QImage twoSteps = background.copy(), formed = background.copy();
+            bitBlt(twoSteps, 5, 7, 12, 12, sheet, sx, 12, RasterOp::SrcErase);
+            bitBlt(twoSteps, 5, 7, 12, 12, sheet, sx, 0, RasterOp::SrcInvert);
+            form->draw(formed, 5, 7, 12, 12, sx, formed.rect());
+            ASSERT_EQ(formed, twoSteps) << words << " words, from " << sx;
+        }
     }
 }
 
