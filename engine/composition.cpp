@@ -134,6 +134,12 @@ void TankEngine::composeChanged()
     std::array<Mark, 2 * sprite_slot::kCount> marks;
     int markCount = 0;
     bool twoStep = false;  // a sprite without a form: the places are redrawn whole
+    const auto mark = [&](const SpriteDraw* sprite, const QRect& band) {
+        if (markCount < int(marks.size()))
+            marks[std::size_t(markCount++)] = {sprite, band};
+        else
+            twoStep = true;  // more bands than a cell pair gives: redraw whole
+    };
     for (std::size_t slot = 0; slot < frame_.size(); ++slot) {
         const SpriteDraw &now = frame_[slot], &before = shown_[slot];
         const SpriteSheet* form = now.sheet ? forms_.get(*now.sheet, now.maskY, now.height) : nullptr;
@@ -150,7 +156,7 @@ void TankEngine::composeChanged()
             for (const QRect& band : form->changedPlaces(before.sourceX, now.sourceX, now.width, now.height)) {
                 const QRect b = band.translated(now.x, now.y) & kTank;
                 changes_.add(b);
-                marks[std::size_t(markCount++)] = {nullptr, b};  // at most two bands
+                mark(nullptr, b);
             }
             continue;
         }
@@ -160,7 +166,7 @@ void TankEngine::composeChanged()
             changes_.add(is);
         for (const SpriteDraw* s : {&before, &now})
             if (s->sheet)
-                marks[std::size_t(markCount++)] = {s, s->place() & kTank};
+                mark(s, s->place() & kTank);
     }
 
     // Places that overlap draw the overlap twice. When that costs more than the whole
@@ -203,16 +209,16 @@ void TankEngine::composeChanged()
         for (int y = r.top(); y <= r.bottom(); ++y)
             row(y) = twoStep ? Span{r.left(), r.right() + 1} : Span{r.right() + 1, r.left()};
         for (int m = 0; m < markCount && !twoStep; ++m) {
-            const Mark& mark = marks[std::size_t(m)];
-            const QRect in = mark.band & r;
+            const Mark& place = marks[std::size_t(m)];
+            const QRect in = place.band & r;
             if (in.isEmpty())
                 continue;
-            if (!mark.sprite) {
+            if (!place.sprite) {
                 for (int y = in.top(); y <= in.bottom(); ++y)
                     row(y) = {std::min(row(y).lo, in.left()), std::max(row(y).hi, in.right() + 1)};
                 continue;
             }
-            const SpriteDraw& s = *mark.sprite;
+            const SpriteDraw& s = *place.sprite;
             const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height);
             const std::vector<Span>& opaque = form->opaqueSpans(s.sourceX, s.width);
             for (int y = in.top(); y <= std::min(in.bottom(), s.y + form->rows() - 1); ++y) {
