@@ -28,10 +28,10 @@ void TankEngine::DrawSprite(const QImage& sheet, int x, int y, int width, int he
     maskedBlt(scene_.suisou, x, y, width, height, sheet, sourceX, maskY);
 }
 
-void TankEngine::drawSprite(const SpriteDraw& s, const QRect& clip)
+void TankEngine::drawSprite(const SpriteDraw& s, const QRect& clip, const SpriteSheet::Span* rows)
 {
     if (const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height))
-        form->draw(scene_.suisou, s.x, s.y, s.width, s.height, s.sourceX, clip);
+        form->draw(scene_.suisou, s.x, s.y, s.width, s.height, s.sourceX, clip, rows);
     else
         maskedBlt(scene_.suisou, s.x, s.y, s.width, s.height, *s.sheet, s.sourceX, s.maskY, clip);
 }
@@ -243,14 +243,9 @@ void TankEngine::composeChanged()
         if (top > bottom)
             continue;
         const QRect drawn(QPoint(left, top), QPoint(right, bottom));
-        for (const SpriteDraw& s : frame_) {
-            if (!s.sheet || !s.place().intersects(drawn))
-                continue;
-            if (const SpriteSheet* form = forms_.get(*s.sheet, s.maskY, s.height))
-                form->draw(scene_.suisou, s.x, s.y, s.width, s.height, s.sourceX, drawn, &row(top));
-            else
-                maskedBlt(scene_.suisou, s.x, s.y, s.width, s.height, *s.sheet, s.sourceX, s.maskY, drawn);
-        }
+        for (const SpriteDraw& s : frame_)
+            if (s.sheet && s.place().intersects(drawn))
+                drawSprite(s, drawn, &row(top));
         changes_.rects[std::size_t(kept++)] = drawn;
     }
     changes_.count = kept;

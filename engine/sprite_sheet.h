@@ -16,9 +16,9 @@
 //
 // X sits in the colour bits and the top byte tells A: 0xFF for none (a black mask, the
 // image replaces the pixel), 0x00 for all (a white mask: transparent, or the image XORs).
-// The few pixels whose mask is another colour are kept aside per row. At four bytes a
-// pixel even an 8-bit accessory sheet draws faster this way, cold or hot, than through
-// look-ups in its colour table.
+// The few pixels whose mask is another colour are kept aside per row. A sheet of at most
+// 256 different words keeps one byte a pixel and a palette of its words; each cell a draw
+// asks for is kept packed, its rows' opaque words one after another.
 class SpriteSheet {
 public:
     // The form of rows 0..rows-1 of cells drawn from `sheet` with the mask `maskY` rows

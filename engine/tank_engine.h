@@ -85,8 +85,9 @@ private:
     void placeSprite(int slot, const QImage& sheet, int x, int y, int width, int height, int sourceX, int maskY);
     void composeWhole();
     void composeChanged();
-    // Draws a sprite of this tick's frame, inside `clip`, from its sheet's form.
-    void drawSprite(const SpriteDraw& s, const QRect& clip);
+    // Draws a sprite of this tick's frame, inside `clip`, from its sheet's form; with
+    // `rows`, only those columns of each row (a sheet without a form draws whole rows).
+    void drawSprite(const SpriteDraw& s, const QRect& clip, const SpriteSheet::Span* rows = nullptr);
 
     // Which pictures the frame in suisou was drawn from and onto. Any difference from the
     // scene of this tick is a wholesale change. cacheKey() changes whenever a picture is
