@@ -5,8 +5,8 @@
 // wakeup and the put rather than the tank; its "SET saved" column says no, as it keeps none.
 
 #include "engine/frame_changes.h"
+#include "engine/scene.h"
 #include "engine/surface.h"
-#include "engine/tank_engine.h"
 #include "ui/main/tank_view.h"
 
 #include <QApplication>
