@@ -1,10 +1,9 @@
 #include "app/ansi_text.h"
 
+#include "app/ansi_text_codec.h"
+
 #include <QList>
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <string>
 
 namespace ansi {
@@ -13,66 +12,31 @@ namespace {
 // Same convention as Python's surrogateescape: byte b (0x80..0xFF) <-> U+DC00 + b.
 constexpr char16_t kEscapeBase = 0xDC00;
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter()
-    {
-        if (cd_ != reinterpret_cast<iconv_t>(-1))
-            iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts the whole input or fails; no partial results.
-    std::optional<std::string> run(const char* data, size_t size)
-    {
-        if (cd_ == reinterpret_cast<iconv_t>(-1))
-            return std::nullopt;
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out(size * 4 + 8, '\0');
-        char* in = const_cast<char*>(data);
-        size_t inLeft = size;
-        char* o = out.data();
-        size_t outLeft = out.size();
-        if (iconv(cd_, &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1) || inLeft != 0)
-            return std::nullopt;
-        if (iconv(cd_, nullptr, nullptr, &o, &outLeft) == static_cast<size_t>(-1))
-            return std::nullopt;
-        out.resize(out.size() - outLeft);
-        return out;
-    }
-
-private:
-    iconv_t cd_;
-};
-
 bool isLeadByte(unsigned char b)
 {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-std::optional<QString> decodeUnit(Converter& toUtf16, const char* p, size_t n)
+std::optional<QString> decodeUnit(Codec& codec, const char* p, size_t n)
 {
-    auto utf16 = toUtf16.run(p, n);
-    if (!utf16 || utf16->empty())
+    auto text = codec.toUnicode(p, n);
+    if (!text || text->isEmpty())
         return std::nullopt;
-    return QString(reinterpret_cast<const QChar*>(utf16->data()), int(utf16->size() / 2));
+    return text;
 }
 
-std::optional<std::string> encodeChunk(Converter& fromUtf16, const QString& chunk)
+std::optional<std::string> encodeChunk(Codec& codec, const QString& chunk)
 {
     if (chunk.isEmpty())
         return std::string();
-    return fromUtf16.run(reinterpret_cast<const char*>(chunk.utf16()), size_t(chunk.size()) * 2);
+    return codec.fromUnicode(chunk);
 }
 
 }  // namespace
 
 QString decode(const QByteArray& bytes)
 {
-    Converter toUtf16("UTF-16LE", "CP932");
-    Converter back("CP932", "UTF-16LE");
+    Codec codec;
     QString result;
     qsizetype i = 0;
     while (i < bytes.size()) {
@@ -81,8 +45,8 @@ QString decode(const QByteArray& bytes)
         const char* p = bytes.constData() + i;
         // A unit counts as a character only if it survives the round trip unchanged
         // (code page 932 maps a few duplicate codes onto one character).
-        if (auto ch = decodeUnit(toUtf16, p, size_t(unit))) {
-            auto again = encodeChunk(back, *ch);
+        if (auto ch = decodeUnit(codec, p, size_t(unit))) {
+            auto again = encodeChunk(codec, *ch);
             if (again && *again == std::string(p, size_t(unit))) {
                 result += *ch;
                 i += unit;
@@ -97,11 +61,11 @@ QString decode(const QByteArray& bytes)
 
 std::optional<QByteArray> encode(const QString& text)
 {
-    Converter fromUtf16("CP932", "UTF-16LE");
+    Codec codec;
     QByteArray out;
     QString pending;
     auto flush = [&]() -> bool {
-        auto bytes = encodeChunk(fromUtf16, pending);
+        auto bytes = encodeChunk(codec, pending);
         if (!bytes)
             return false;
         out.append(bytes->data(), qsizetype(bytes->size()));

@@ -6,19 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-QString label(const QString& root)
-{
-    const QString shown = QDir::toNativeSeparators(root);
-#ifdef Q_OS_WIN
-    // "c:" the way a drive is named, without the trailing separator.
-    return shown.left(2).toLower();
-#else
-    return shown;
-#endif
-}
-}  // namespace
-
 DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 {
     connect(this, &QComboBox::activated, this, [this](int index) {
@@ -29,18 +16,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent)
 
 void DriveList::refresh()
 {
-    QStringList roots;
-#ifdef Q_OS_WIN
-    for (const QFileInfo& d : QDir::drives())
-        roots << d.absoluteFilePath();
-#else
-    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (v.isValid() && v.isReady() && !v.rootPath().isEmpty())
-            roots << v.rootPath();
-    }
-    if (!roots.contains(QStringLiteral("/")))
-        roots << QStringLiteral("/");
-#endif
+    QStringList roots = machineRoots();
     std::sort(roots.begin(), roots.end(),
               [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     roots.removeDuplicates();
@@ -48,7 +24,7 @@ void DriveList::refresh()
     const QSignalBlocker block(this);
     clear();
     for (const QString& r : roots)
-        addItem(label(r), r);
+        addItem(labelOf(r), r);
     if (!shown.isEmpty())
         showDriveOf(shown);
 }
@@ -72,7 +48,7 @@ void DriveList::showDriveOf(const QString& path)
     const QSignalBlocker block(this);
     int index = findData(root);
     if (index < 0) {
-        addItem(label(root), root);
+        addItem(labelOf(root), root);
         index = count() - 1;
     }
     setCurrentIndex(index);

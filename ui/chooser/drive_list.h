@@ -18,6 +18,11 @@ public:
 
     static QString driveOf(const QString& path);
 
+private:
+    // Platform files: drive_list_windows.cpp, drive_list_posix.cpp.
+    static QStringList machineRoots();
+    static QString labelOf(const QString& root);
+
 signals:
     // The user picked a drive.
     void driveChosen(const QString& root);
