@@ -1,6 +1,7 @@
 #!/bin/sh
 # Sets up a Debian 12 machine for Pondel, builds it, and either starts the aquarium in
-# the current folder (run) or runs the whole test suite (test).
+# the current folder (run), runs the whole test suite (test), or cross-builds the Windows
+# program and its installer into build-windows/ (windows).
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -37,8 +38,11 @@ test)
     compile
     ctest --test-dir "$build" --output-on-failure -j2
     ;;
+windows)
+    exec sh "$here/tools/windows/build.sh"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|windows" >&2
     exit 2
     ;;
 esac
