@@ -55,11 +55,12 @@ QtMessageHandler beforeWatching = nullptr;
 std::mutex saveMutex;
 std::condition_variable saveDone;
 std::function<void()> saveRecord;
+std::function<void()> saveSerialised;
 enum class SaveState { Waiting, Saving, Saved } saveState = SaveState::Waiting;
 
 // Saves on the calling thread unless a save has started; then waits for that one, as
 // the process ends the moment the handler returns.
-void saveOnce()
+void saveOnce(bool onMainThread)
 {
     std::unique_lock lock(saveMutex);
     if (saveState != SaveState::Waiting) {
@@ -67,7 +68,7 @@ void saveOnce()
         return;
     }
     saveState = SaveState::Saving;
-    const std::function<void()> save = saveRecord;
+    const std::function<void()> save = onMainThread ? saveRecord : saveSerialised;
     lock.unlock();
     if (save)
         save();
@@ -91,14 +92,14 @@ void watch(QtMsgType type, const QMessageLogContext& context, const QString& tex
         return;
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread()) {
-        saveOnce();
+        saveOnce(true);
         return;
     }
     // Qt's Wayland plugin notices the loss on its event reader thread too, while the
     // main thread may be in the middle of a tick or an apply. The record belongs to the
-    // main thread, so that one saves; only if it does not get to it in time is the
-    // record read from here.
-    QMetaObject::invokeMethod(app, [] { saveOnce(); }, Qt::QueuedConnection);
+    // main thread, so that one saves; only if it does not get to it in time are its
+    // last serialised bytes written from here.
+    QMetaObject::invokeMethod(app, [] { saveOnce(true); }, Qt::QueuedConnection);
     {
         std::unique_lock lock(saveMutex);
         if (saveDone.wait_for(lock, std::chrono::seconds(3), [] { return saveState != SaveState::Waiting; })) {
@@ -106,7 +107,7 @@ void watch(QtMsgType type, const QMessageLogContext& context, const QString& tex
             return;
         }
     }
-    saveOnce();
+    saveOnce(false);
 }
 
 }  // namespace
@@ -135,11 +136,12 @@ void DisplayOpening::release()
     beforeOpening = nullptr;
 }
 
-SaveWhenTheDisplayGoesAway::SaveWhenTheDisplayGoesAway(std::function<void()> save)
+SaveWhenTheDisplayGoesAway::SaveWhenTheDisplayGoesAway(std::function<void()> save, std::function<void()> fallback)
 {
     {
         const std::lock_guard lock(saveMutex);
         saveRecord = std::move(save);
+        saveSerialised = std::move(fallback);
     }
     beforeWatching = qInstallMessageHandler(watch);
 }
@@ -149,4 +151,5 @@ SaveWhenTheDisplayGoesAway::~SaveWhenTheDisplayGoesAway()
     qInstallMessageHandler(beforeWatching);
     const std::lock_guard lock(saveMutex);
     saveRecord = nullptr;
+    saveSerialised = nullptr;
 }

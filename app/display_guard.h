@@ -18,13 +18,15 @@ public:
     void release();
 };
 
-// While it lives, runs `save` once when Qt reports that the display connection broke,
-// before Qt ends the process (exit() on X11, _exit() on Wayland: no exit handler runs).
-// `save` runs on the thread that owns the application's objects and must not touch the
-// display. Let it go before what `save` reads.
+// While it lives, saves once when Qt reports that the display connection broke, before
+// Qt ends the process (exit() on X11, _exit() on Wayland: no exit handler runs). `save`
+// runs on the thread that owns the application's objects; only when that thread does
+// not get to it in time does `fallback` run on the thread that noticed, and it must
+// touch nothing that thread is changing. Neither may touch the display. Let it go
+// before what they read.
 class SaveWhenTheDisplayGoesAway {
 public:
-    explicit SaveWhenTheDisplayGoesAway(std::function<void()> save);
+    SaveWhenTheDisplayGoesAway(std::function<void()> save, std::function<void()> fallback);
     ~SaveWhenTheDisplayGoesAway();
     SaveWhenTheDisplayGoesAway(const SaveWhenTheDisplayGoesAway&) = delete;
     SaveWhenTheDisplayGoesAway& operator=(const SaveWhenTheDisplayGoesAway&) = delete;

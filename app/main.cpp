@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/display_guard.h"
+#include "app/folder_lock.h"
 #include "app/frame_hold.h"
 #include "app/module1.h"
 #include "app/settings_file.h"
@@ -10,7 +11,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QLockFile>
 
 #include <cstdio>
 
@@ -18,6 +18,8 @@ namespace {
 
 // A second start in the folder of a running tank ends with this status, SET untouched.
 constexpr int kTankAlreadyRunning = 1;
+// The record could not be stored at the end (the message box or stderr said why).
+constexpr int kNotSaved = 3;
 
 }  // namespace
 
@@ -41,12 +43,10 @@ int main(int argc, char** argv)
     Messenger messenger;
 
     // Two tanks on one SET would each write their own record at the end, and the last
-    // to close would undo the other. A lock left by a tank that crashed is stale and
-    // QLockFile takes it over; in a folder where no lock file can be made (one we may
-    // not write) the tank starts without one, as before.
-    QLockFile lock(kSettingsFileName + QStringLiteral(".lock"));
-    lock.setStaleLockTime(0);  // a running tank's lock never ages out
-    if (!lock.tryLock() && lock.error() == QLockFile::LockFailedError) {
+    // to close would undo the other. Where no lock can be had (a folder we may not
+    // write, a file system without locks) the tank starts without one, as before.
+    FolderLock lock(kSettingsFileName + QStringLiteral(".lock"));
+    if (lock.acquire() == FolderLock::Outcome::HeldElsewhere) {
         messenger.show(QStringLiteral("このフォルダの水槽はもう動いています"), QStringLiteral("注意"));
         return kTankAlreadyRunning;
     }
@@ -57,16 +57,21 @@ int main(int argc, char** argv)
     // The program ends with the main window, even if a chooser is still open.
     QObject::connect(&program.mainFrm(), &MainWindow::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
     // The display going away closes the tank too; with no display left, a failed save
-    // goes to stderr instead of a message box.
-    const SaveWhenTheDisplayGoesAway saveOnDisplayLoss([&program] {
-        const MainWindow& w = program.mainFrm();
-        const FileOutcome saved = writeSettingsFile(program.settings(), w.settingsPath());
+    // goes to stderr instead of a message box. Qt ends the process right after, so the
+    // lock goes here as well.
+    const MainWindow& w = program.mainFrm();
+    auto store = [&w, &lock](const QByteArray& record) {
+        const FileOutcome saved = writeSettingsBytes(record, w.settingsPath());
         if (!saved.ok) {
             std::fprintf(stderr, "pondel: the settings could not be saved to %s (%s)\n",
                          w.settingsPath().toLocal8Bit().constData(), saved.error.toLocal8Bit().constData());
         }
-    });
+        lock.release();
+    };
+    const SaveWhenTheDisplayGoesAway saveOnDisplayLoss(
+        [&] { store(serializeSettings(program.settings())); }, [&] { store(w.snapshot().bytes()); });
     closeOnTerminationSignals(&program.mainFrm());
     holdFramesOnSignals(program.mainFrm());
-    return app.exec();
+    const int status = app.exec();
+    return status == 0 && w.lastSaveFailed() ? kNotSaved : status;
 }

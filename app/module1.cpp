@@ -36,6 +36,7 @@ void Module1::Main()
     };
     report(InitFish(settings_, mainFrm_->scene(), random_));
     report(LoadAccessories(settings_, mainFrm_->scene()));
+    mainFrm_->takeSnapshot();
 
     // A message box here would run the event loop inside the start procedure; show
     // them once it has returned.

@@ -3,10 +3,13 @@
 #include "app/ansi_text.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 
@@ -14,6 +17,7 @@ namespace {
 
 class Writer {
 public:
+    explicit Writer(TextEncodings* remembered) : remembered_(remembered) {}
     void integer(std::int16_t v)
     {
         const auto u = static_cast<std::uint16_t>(v);
@@ -22,15 +26,35 @@ public:
     }
     void text(const QString& s)
     {
-        QByteArray bytes = ansi::encodeLossy(s);
-        if (bytes.size() > std::numeric_limits<std::uint16_t>::max())
-            bytes.truncate(std::numeric_limits<std::uint16_t>::max());
+        QByteArray bytes;
+        if (remembered_ && remembered_->texts[next_] == s) {
+            bytes = remembered_->bytes[next_];
+        } else {
+            bytes = encode(s);
+            if (remembered_) {
+                remembered_->texts[next_] = s;
+                remembered_->bytes[next_] = bytes;
+            }
+        }
+        ++next_;
         integer(static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes.size())));
         out_.append(bytes);
     }
     QByteArray take() { return std::move(out_); }
 
 private:
+    static QByteArray encode(const QString& s)
+    {
+        // Plain ASCII is the same bytes in code page 932.
+        const bool ascii = std::all_of(s.begin(), s.end(), [](QChar c) { return c.unicode() < 0x80; });
+        QByteArray bytes = ascii ? s.toLatin1() : ansi::encodeLossy(s);
+        if (bytes.size() > std::numeric_limits<std::uint16_t>::max())
+            bytes.truncate(std::numeric_limits<std::uint16_t>::max());
+        return bytes;
+    }
+
+    TextEncodings* remembered_;
+    std::size_t next_ = 0;
     QByteArray out_;
 };
 
@@ -70,9 +94,9 @@ private:
 
 }  // namespace
 
-QByteArray serializeSettings(const TankSettings& s)
+QByteArray serializeSettings(const TankSettings& s, TextEncodings* remembered)
 {
-    Writer w;
+    Writer w(remembered);
     w.integer(s.fishTotal);
     w.integer(s.lastKind);
     for (const auto& k : s.kinds) {
@@ -157,6 +181,30 @@ namespace {
 // The longest record: every one of its 23 texts at the 65535 bytes its count can say.
 constexpr qint64 kLongestRecord = 190 + 23 * qint64(65535);
 
+// Qt's reasons are English, and the line they go into is Japanese. Qt words a system
+// error as the system does, so the error number is found by comparing texts.
+QString reasonFor(const QFileDevice& file, bool writing)
+{
+    const QString said = file.errorString();
+    auto isOneOf = [&said](std::initializer_list<int> numbers) {
+        return std::any_of(numbers.begin(), numbers.end(), [&said](int n) { return said == qt_error_string(n); });
+    };
+    const QFileInfo info(file.fileName());
+    if (!info.absoluteDir().exists() || isOneOf({ENOENT, ENOTDIR}))
+        return QStringLiteral("フォルダがありません");
+    if (isOneOf({ENOSPC}))
+        return QStringLiteral("ディスクに空きがありません");
+    if (isOneOf({EROFS}))
+        return QStringLiteral("書き込めない場所にあります");
+    const bool denied = isOneOf({EACCES, EPERM}) || file.error() == QFileDevice::PermissionsError;
+    if (writing && (denied || (info.exists() && !info.isWritable())
+                    || (!info.exists() && !QFileInfo(info.absolutePath()).isWritable())))
+        return QStringLiteral("書き込みが許可されていません");
+    if (!writing && denied)
+        return QStringLiteral("読み込みが許可されていません");
+    return writing ? QStringLiteral("書き込みに失敗しました") : QStringLiteral("読み込みに失敗しました");
+}
+
 // Only a plain file (or a link to one) is read or replaced: a device or a pipe named
 // SET would never end, and a folder cannot hold the record.
 std::optional<QString> notAPlainFile(const QString& path)
@@ -182,21 +230,24 @@ FileOutcome readSettingsFile(TankSettings& settings, const QString& path)
     // Read-write like the original opening, so a missing file is created; a file we may
     // only read is still read.
     if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))
-        return {false, file.errorString()};
+        return {false, reasonFor(file, false)};
     // Bytes beyond the longest possible record are never part of it.
     const QByteArray bytes = file.read(kLongestRecord);
     if (file.error() != QFileDevice::NoError)
-        return {false, file.errorString()};
+        return {false, reasonFor(file, false)};
     settings = parseSettings(bytes);
     return {};
 }
 
 FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path)
 {
+    return writeSettingsBytes(serializeSettings(settings), path);
+}
+
+FileOutcome writeSettingsBytes(const QByteArray& record, const QString& path)
+{
     if (auto why = notAPlainFile(path))
         return {false, *why};
-    const QByteArray record = serializeSettings(settings);
-
     // The new file is the record followed by the old file's bytes beyond it, copied in
     // pieces so a large old file costs no memory.
     QSaveFile out(path);
@@ -212,7 +263,7 @@ FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path)
         if (copied && out.commit())
             return {};
     }
-    const QString saveError = out.errorString();
+    const QString saveError = reasonFor(out, true);
     out.cancelWriting();
 
     // A folder we may not create files in can still hold a SET we may overwrite; in
@@ -221,7 +272,7 @@ FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path)
     if (inPlace.exists() && inPlace.open(QIODevice::ReadWrite)) {
         if (inPlace.write(record) == record.size() && inPlace.flush())
             return {};
-        return {false, inPlace.errorString()};
+        return {false, reasonFor(inPlace, true)};
     }
     return {false, saveError};
 }

@@ -5,11 +5,22 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 inline const QString kSettingsFileName = QStringLiteral("SET");
+// 10 in the kinds, 5 in the fish, 8 in the accessories.
+constexpr std::size_t kRecordTexts = 23;
 
 // The record's byte form: little-endian 16-bit integers, texts as a 16-bit byte count
 // followed by their code page 932 bytes, no padding, header or trailer.
-QByteArray serializeSettings(const TankSettings& settings);
+// The code page 932 form of each of the record's texts as last serialised. A record
+// serialised after every tick then encodes only the texts that changed since.
+struct TextEncodings {
+    std::array<QString, kRecordTexts> texts;
+    std::array<QByteArray, kRecordTexts> bytes;
+};
+
+QByteArray serializeSettings(const TankSettings& settings, TextEncodings* remembered = nullptr);
 
 // Reads the record from the start of `bytes`. Where the bytes end before an item, that
 // item and all later ones stay 0 or empty. Nothing is validated here.
@@ -21,7 +32,7 @@ QByteArray overwriteInPlace(const QByteArray& oldBytes, const QByteArray& record
 
 struct FileOutcome {
     bool ok = true;
-    QString error;  // the system's reason when !ok
+    QString error;  // why, in Japanese, when !ok
 };
 
 // Fills `settings` from the file, creating it empty when it does not exist. On failure
@@ -32,3 +43,7 @@ FileOutcome readSettingsFile(TankSettings& settings, const QString& path = kSett
 // temporary file and renamed over the old one, so an interrupted save never leaves a
 // mix of old and new bytes.
 FileOutcome writeSettingsFile(const TankSettings& settings, const QString& path = kSettingsFileName);
+
+// The same for a record serialised earlier, so a thread other than the record's own can
+// save what that thread last serialised.
+FileOutcome writeSettingsBytes(const QByteArray& record, const QString& path = kSettingsFileName);

@@ -22,9 +22,12 @@ void bringIntoRange(TankSettings& s)
             k = 0;
     }
     // The settings dialog hands out one fish per counted kind entry, so the counts of
-    // the listed kinds must never add up to more fish than there are slots.
+    // the added kinds must never add up to more fish than there are slots. The built-in
+    // kind is bounded on its own: the first-run default raises it over whatever the
+    // others hold, and the dialog and the apply stop at five slots in any case.
+    s.kinds[0].count = clampTo(s.kinds[0].count, 0, kMaxFish);
     int budget = kMaxFish;
-    for (int i = 0; i <= s.lastKind; ++i) {
+    for (int i = 1; i <= s.lastKind; ++i) {
         auto& count = s.kinds[std::size_t(i)].count;
         count = clampTo(count, 0, budget);
         budget -= count;
@@ -43,5 +46,4 @@ void prepareLoadedSettings(TankSettings& s)
 {
     bringIntoRange(s);
     applyFirstRunDefaults(s);
-    bringIntoRange(s);  // the default count may not push a damaged record past five fish
 }

@@ -2,11 +2,20 @@
 
 #include "app/signal_events.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 #include <csignal>
+#include <utility>
 
 void closeOnTerminationSignals(QWidget* window)
 {
-    onSignals({SIGHUP, SIGTERM, SIGINT}, window, [window](int) { window->close(); });
+    onSignals({SIGHUP, SIGTERM, SIGINT}, window, [window, closing = false](int) mutable {
+        // The first closes the window the normal way. Closing may be held up by a box
+        // (the save failed) that nobody answers at logout: a second signal ends it.
+        if (std::exchange(closing, true))
+            QCoreApplication::quit();
+        else
+            window->close();
+    });
 }

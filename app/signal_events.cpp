@@ -3,7 +3,9 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,8 +15,13 @@ std::array<volatile sig_atomic_t, 65> writeEnd{};
 
 void onSignal(int sig)
 {
+    // The write end never blocks: under a storm of signals the socket fills, and one byte
+    // already waiting wakes the loop as well as a thousand. errno belongs to the code the
+    // signal interrupted.
+    const int savedErrno = errno;
     const char byte = char(sig);
     [[maybe_unused]] auto n = ::write(int(writeEnd[std::size_t(sig)]), &byte, 1);
+    errno = savedErrno;
 }
 }  // namespace
 
@@ -23,6 +30,7 @@ void onSignals(std::initializer_list<int> numbers, QObject* context, std::functi
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         return;
+    ::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) | O_NONBLOCK);
     auto* notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [fd = ends[0], handler] {
         char byte;

@@ -3,6 +3,7 @@
 // changed. Under callgrind the long runs give instructions and cache misses per tick. Compare with BM_OnePlainTankCopy,
 // the floor of a whole composition.
 
+#include "app/settings_file.h"
 #include "engine/picture_loader.h"
 #include "engine/surface.h"
 #include "engine/tank_engine.h"
@@ -83,5 +84,27 @@ void BM_10000FeedingTicks_FiveFish(benchmark::State& st)
     reportPerTick(st);
 }
 BENCHMARK(BM_10000FeedingTicks_FiveFish)->Unit(benchmark::kMillisecond);
+
+
+// What a tick adds for the display-loss copy of the record: four added kinds and four
+// accessories named by their paths, plain ASCII or Japanese.
+void BM_RecordSnapshotAfterATick(benchmark::State& state)
+{
+    const bool japanese = state.range(0) != 0;
+    const QString folder = japanese ? QStringLiteral("/home/ユーザー/金魚の模様/") : QStringLiteral("/home/user/patterns/");
+    TankSettings s;
+    s.fishTotal = 5;
+    s.lastKind = 3;
+    for (int k = 0; k < 4; ++k)
+        s.kinds[std::size_t(k)] = {1, QStringLiteral("kind%1").arg(k), folder + QStringLiteral("k%1.pat").arg(k)};
+    for (int a = 0; a < 4; ++a)
+        s.accessories[std::size_t(a)] = {QStringLiteral("acc%1").arg(a), folder + QStringLiteral("a%1.acc").arg(a),
+                                         20, 90, 0, 200, 100, 200, std::int16_t(a)};
+    s.accessoryCount = 4;
+    TextEncodings remembered;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(serializeSettings(s, &remembered));
+}
+BENCHMARK(BM_RecordSnapshotAfterATick)->ArgName("japanese_paths")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -116,6 +116,15 @@ TEST(RecordLayout, ReadAndWriteUnchangedKeepsEveryByte)
     withOdd += b.mid(8);
     EXPECT_EQ(serializeSettings(parseSettings(withOdd)), withOdd);
     EXPECT_EQ(serializeSettings(parseSettings(b)), b);
+
+    // Serialised tick after tick, each text is encoded anew only when it changed.
+    TextEncodings remembered;
+    TankSettings changing = parseSettings(withOdd);
+    EXPECT_EQ(serializeSettings(changing, &remembered), withOdd);
+    changing.fish[2].spareText = QStringLiteral("別の予備");
+    changing.kinds[0].name.clear();
+    EXPECT_EQ(serializeSettings(changing, &remembered), serializeSettings(changing));
+    EXPECT_EQ(serializeSettings(s, &remembered), b);
 }
 
 TEST(AnsiText, RepresentableTextsRoundTripAndOthersAreRefused)
@@ -191,6 +200,39 @@ TEST_F(SettingsFileOnDisk, FolderNamedSetIsReportedNotCrashedOn)
     EXPECT_FALSE(read.error.isEmpty());
     EXPECT_EQ(s, TankSettings{});
     EXPECT_FALSE(writeSettingsFile(firstRun(), path()).ok);
+}
+
+// The reason goes into a Japanese line: no English from the system inside it.
+TEST_F(SettingsFileOnDisk, FailuresSayWhyInJapanese)
+{
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("locked")));
+    const QString locked = QDir(dir.path()).filePath(QStringLiteral("locked/SET"));
+    {
+        QFile f(locked);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    QFile::setPermissions(locked, QFile::ReadOwner);
+    QFile::setPermissions(QFileInfo(locked).path(), QFile::ReadOwner | QFile::ExeOwner);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("SET")));
+    const struct {
+        QString path;
+        QString reason;
+        bool skipAsRoot;
+    } cases[] = {
+        {path(QStringLiteral("gone/SET")), QStringLiteral("フォルダがありません"), false},
+        {path(), QStringLiteral("同じ名前のフォルダがあります"), false},
+        {locked, QStringLiteral("書き込みが許可されていません"), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        if (c.skipAsRoot && root)
+            continue;  // root may write anything
+        const FileOutcome saved = writeSettingsFile(firstRun(), c.path);
+        EXPECT_FALSE(saved.ok);
+        EXPECT_EQ(saved.error, c.reason);
+    }
+    QFile::setPermissions(QFileInfo(locked).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST_F(SettingsFileOnDisk, SetThatIsADeviceOrAPipeIsRefusedInsteadOfReadForever)

@@ -49,6 +49,17 @@ TEST(SettingsLimits, FirstRunTouchesOnlyTheTotalAndKindZero)
     expected.kinds[0].count = 1;
     prepareLoadedSettings(s);
     EXPECT_EQ(s, expected);
+
+    // Even where the other kind already counts five: the user's count stays, at this
+    // start and the next.
+    s.fishTotal = 0;
+    s.kinds[0].count = 0;
+    s.kinds[1].count = 5;
+    expected.kinds[1].count = 5;
+    prepareLoadedSettings(s);
+    EXPECT_EQ(s, expected);
+    prepareLoadedSettings(s);
+    EXPECT_EQ(s, expected);
 }
 
 TEST(SettingsLimits, DamagedCountsAndIndicesAreBroughtIntoRange)
@@ -93,12 +104,14 @@ TEST(SettingsLimits, RandomBytesAlwaysGiveAUsableRecord)
         ASSERT_LT(s.lastKind, kMaxKinds);
         ASSERT_GE(s.accessoryCount, 0);
         ASSERT_LE(s.accessoryCount, kMaxAccessories);
-        int total = 0;
-        for (int i = 0; i <= s.lastKind; ++i) {
+        ASSERT_GE(s.kinds[0].count, 0);
+        ASSERT_LE(s.kinds[0].count, kMaxFish);
+        int added = 0;
+        for (int i = 1; i <= s.lastKind; ++i) {
             ASSERT_GE(s.kinds[std::size_t(i)].count, 0);
-            total += s.kinds[std::size_t(i)].count;
+            added += s.kinds[std::size_t(i)].count;
         }
-        ASSERT_LE(total, kMaxFish);
+        ASSERT_LE(added, kMaxFish);
     }
 }
 

@@ -35,6 +35,13 @@ constexpr int kMenuSetX = 103;    // "設定"
 constexpr int kFirstItemDy = 22;  // first drop-down item below the menu bar's centre line
 constexpr int kMenuBarHeight = 18;
 
+// The program under test; PONDEL_E2E_BINARY runs the tests against another build of it
+// (an older one, to see a test fail before its fix).
+inline QString binary()
+{
+    return qEnvironmentVariable("PONDEL_E2E_BINARY", QStringLiteral(PONDEL_BINARY));
+}
+
 inline bool waitUntil(const std::function<bool()>& done, int timeoutMs, int stepMs = 50)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -343,7 +350,7 @@ public:
             process_.setProcessChannelMode(QProcess::SeparateChannels);
             process_.setStandardErrorFile(errorFile_);
         }
-        process_.start(QStringLiteral(PONDEL_BINARY), {});
+        process_.start(binary(), {});
         if (!process_.waitForStarted(5000))
             return std::nullopt;
         window_ = x_ ? x_->waitForWindow(QStringLiteral("ぽんでる")) : std::optional<QString>(QString());

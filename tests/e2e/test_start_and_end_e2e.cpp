@@ -39,7 +39,7 @@ void launch(QProcess& p, const QString& folder, const QProcessEnvironment& env)
 {
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(folder);
-    p.start(QStringLiteral(PONDEL_BINARY), {});
+    p.start(e2e::binary(), {});
     ASSERT_TRUE(p.waitForStarted(5000));
 }
 
@@ -88,8 +88,11 @@ TEST_F(StartAndEnd, TerminationSignalClosesTheWindowAndSavesTheRecord)
 {
     e2e::Pondel app(x);
     TankSettings s = firstRunRecord();
-    s.fishTotal = 2;
-    s.kinds[0].count = 2;
+    s.fishTotal = 5;
+    s.lastKind = 1;
+    s.kinds[0].count = 3;
+    s.kinds[1] = {2, QStringLiteral("kuro"), QStringLiteral(PONDEL_BUILD_DIR "/samples/kuro.pat")};
+    s.fishKindOf = {0, 0, 0, 1, 1};
     s.fish[1].spareText = QStringLiteral("そのまま");
     s.reserved = 1234;
     app.writeFile("SET", serializeSettings(s) + QByteArray("tail bytes beyond the record"));
@@ -111,17 +114,45 @@ TEST_F(StartAndEnd, TerminationSignalClosesTheWindowAndSavesTheRecord)
     EXPECT_TRUE(x.findWindow(QStringLiteral("設定")));
     EXPECT_EQ(app.readFile("SET"), firstSave);
 
-    // A termination signal still closes everything and saves.
+    // A sixth fish (a fourth of the built-in kind) brings up the ｴﾗｰ box, whose loop runs inside the dialog's handler.
+    // A termination signal still closes everything and saves, the dialog going only
+    // once its box has returned.
+    const auto dialog = x.findWindow(QStringLiteral("設定"));
+    ASSERT_TRUE(dialog);
+    x.click(*dialog, kFirstKindLine.x(), kFirstKindLine.y());
+    x.click(*dialog, kSpinnerUp.x(), kSpinnerUp.y());
+    ASSERT_TRUE(x.waitForWindow(QStringLiteral("ｴﾗｰ"), 5000));
     ::kill(static_cast<pid_t>(app.process().processId()), SIGTERM);
     ASSERT_TRUE(app.waitForExit());
     EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
 
     const QByteArray bytes = app.readFile("SET");
     const TankSettings saved = parseSettings(bytes);
-    EXPECT_EQ(saved.fishTotal, 2);
+    EXPECT_EQ(saved.fishTotal, 5);
     EXPECT_EQ(saved.reserved, 1234);
     EXPECT_EQ(saved.fish[1].spareText, QStringLiteral("そのまま"));
     EXPECT_TRUE(bytes.endsWith("tail bytes beyond the record"));
+}
+
+// Logout may come as thousands of signals at once; each one closes the tank, which
+// ends within seconds with its record stored and its lock gone.
+TEST_F(StartAndEnd, AStormOfTerminationSignalsEndsTheTankAtOnce)
+{
+    e2e::Pondel app(x);
+    TankSettings s = firstRunRecord();
+    s.reserved = 777;
+    app.writeFile("SET", serializeSettings(s));
+    ASSERT_TRUE(app.start());
+    const auto pid = static_cast<pid_t>(app.process().processId());
+    for (int i = 0; i < 30000 && ::kill(pid, SIGTERM) == 0; ++i) {
+    }
+    ASSERT_TRUE(app.waitForExit(10000)) << "still running after the storm";
+    EXPECT_EQ(app.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_EQ(parseSettings(app.readFile("SET")).reserved, 777);
+    EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
 }
 
 // 「設定」▸「数＆種類」: `more` fish of the built-in kind, then 「設定」. Returns once the
@@ -157,6 +188,7 @@ TEST_F(StartAndEnd, WhatWasAppliedSurvivesAKillAndTheXServerDying)
     QThread::msleep(1500);  // the fish swim on
     x.kill();
     ASSERT_TRUE(app.waitForExit());
+    EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
     const TankSettings atLoss = parseSettings(app.readFile("SET"));
     EXPECT_EQ(atLoss.fishTotal, 5);
     EXPECT_EQ(atLoss.kinds[0].count, 5);
@@ -200,6 +232,40 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     const TankSettings saved = parseSettings(first.readFile("SET"));
     EXPECT_EQ(saved.fishTotal, 3);
     EXPECT_EQ(saved.reserved, 4321);
+}
+
+// Only a lock that a live tank holds keeps a start out. What a SET.lock says, and who
+// wrote it, counts for nothing: one left empty by a crash or a full disk, one from a tank
+// on another machine (a USB stick, a network share), and one copied with its folder while
+// its tank runs.
+TEST_F(StartAndEnd, ALockNobodyHoldsIsTakenWhateverItSays)
+{
+    e2e::XServer elsewhere;  // its own display, so every window found here is the new tank's
+    ASSERT_TRUE(elsewhere.ok());
+    e2e::Pondel running(elsewhere);
+    ASSERT_TRUE(running.start());
+    ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(running.path("SET.lock")); }, 5000));
+    const struct {
+        const char* what;
+        QByteArray lock;
+    } cases[] = {
+        {"empty", {}},
+        {"another host", QByteArray::number(running.process().processId()) + "\npondel\nsome-other-host\n"},
+        {"copied from a running tank", running.readFile("SET.lock")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        e2e::Pondel app(x);
+        app.writeFile("SET.lock", c.lock);
+        ASSERT_TRUE(app.start()) << "refused to start";
+        EXPECT_FALSE(x.findWindow(QStringLiteral("注意")));
+        x.click(app.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+        ASSERT_TRUE(app.waitForExit());
+        EXPECT_EQ(app.process().exitCode(), 0);
+        EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
+    }
+    // Meanwhile the first tank kept its folder.
+    EXPECT_TRUE(QFile::exists(running.path("SET.lock")));
 }
 
 // Needs no X server: this is about having none.
@@ -252,6 +318,7 @@ TEST(DisplayLoss, TheCompositorDyingStoresTheRecordOfThatMoment)
     QThread::msleep(2000);  // the fish swim away from where they started
     weston.kill();
     ASSERT_TRUE(app.waitForExit());
+    EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
     const TankSettings stored = parseSettings(app.readFile("SET"));
     EXPECT_EQ(stored.fishTotal, 2);
     EXPECT_NE(stored.fish[1].x, 300) << "where the fish was when the compositor went";

@@ -55,12 +55,13 @@ void checkInRange(const TankSettings& s)
     FUZZ_CHECK(s.accessoryCount >= 0 && s.accessoryCount <= kMaxAccessories);
     for (int i = 0; i < s.fishTotal; ++i)
         FUZZ_CHECK(s.fishKindOf[std::size_t(i)] >= 0 && s.fishKindOf[std::size_t(i)] <= s.lastKind);
-    int counted = 0;
-    for (int i = 0; i <= s.lastKind; ++i) {
+    FUZZ_CHECK(s.kinds[0].count >= 0 && s.kinds[0].count <= kMaxFish);
+    int added = 0;
+    for (int i = 1; i <= s.lastKind; ++i) {
         FUZZ_CHECK(s.kinds[std::size_t(i)].count >= 0);
-        counted += s.kinds[std::size_t(i)].count;
+        added += s.kinds[std::size_t(i)].count;
     }
-    FUZZ_CHECK(counted <= kMaxFish);
+    FUZZ_CHECK(added <= kMaxFish);
 }
 
 }  // namespace

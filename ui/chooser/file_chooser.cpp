@@ -41,7 +41,6 @@ FileChooser::FileChooser(SettingsSession& session)
 {
     setObjectName(QStringLiteral("DiaLog"));
     setWindowTitle(QStringLiteral("ﾀﾞｲｱﾛｸﾞ"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setFont(QFont(uiFontFamily(), 9));
     setFixedSize(302, 215);
 
@@ -231,6 +230,9 @@ void FileChooser::keyPressEvent(QKeyEvent* event)
 
 void FileChooser::closeEvent(QCloseEvent* event)
 {
-    open_ = false;
+    if (open_) {
+        open_ = false;
+        deleteOnceNoBoxIsOpen(this);
+    }
     event->accept();
 }

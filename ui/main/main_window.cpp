@@ -88,11 +88,18 @@ void MainWindow::mainFrm_Timer1_Timer()
     engine_.setInnerWidth(suisouView->width());
     engine_.AnimateTank();
     suisouView->showChanges(engine_.lastChanges());
+    takeSnapshot();
 }
 
 void MainWindow::mainFrm_Timer2_Timer()
 {
     engine_.behaviourPeriod();
+    takeSnapshot();
+}
+
+void MainWindow::takeSnapshot()
+{
+    snapshot_.store(serializeSettings(settings_, &encodings_));
 }
 
 void MainWindow::mainFrm_mnuEsa_Click()
@@ -119,7 +126,10 @@ void MainWindow::mainFrm_Form_Unload()
 
 void MainWindow::saveSettings()
 {
-    const FileOutcome saved = writeSettingsFile(settings_, settingsPath_);
+    const QByteArray record = serializeSettings(settings_, &encodings_);
+    snapshot_.store(record);
+    const FileOutcome saved = writeSettingsBytes(record, settingsPath_);
+    lastSaveFailed_ = !saved.ok;
     if (!saved.ok) {
         messenger_.show(QStringLiteral("設定を保存できませんでした（%1: %2）").arg(settingsPath_, saved.error),
                         QStringLiteral("ｴﾗｰ"));

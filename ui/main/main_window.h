@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/record_snapshot.h"
+#include "app/settings_file.h"
 #include "app/tank_settings.h"
 #include "engine/engine_state.h"
 #include "engine/random_source.h"
@@ -37,6 +39,11 @@ public:
     // Writes the record to SET as a close at this moment would; a failure is shown in
     // the program's message box.
     void saveSettings();
+    // Whether the latest save failed: the program's exit status says so.
+    bool lastSaveFailed() const { return lastSaveFailed_; }
+    // The record as serialised after the latest tick, apply or save.
+    const RecordSnapshot& snapshot() const { return snapshot_; }
+    void takeSnapshot();
 
     TankSettings& settings() { return settings_; }
     EngineState& engineState() { return state_; }
@@ -70,4 +77,7 @@ private:
     Scene scene_;
     TankEngine engine_;
     bool unloaded_ = false;
+    bool lastSaveFailed_ = false;
+    RecordSnapshot snapshot_;
+    TextEncodings encodings_;
 };

@@ -5,13 +5,35 @@
 #include <QIcon>
 #include <QPushButton>
 #include <QMessageBox>
+#include <QPointer>
+
+#include <vector>
+
+namespace {
+int boxesOpen = 0;
+std::vector<QPointer<QWidget>> waitingForTheBoxes;
+}  // namespace
 
 void Messenger::show(const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     // Some styles put a check mark on a standard OK button; these boxes carry no icon.
     box.button(QMessageBox::Ok)->setIcon(QIcon());
+    ++boxesOpen;
     box.exec();
+    if (--boxesOpen == 0) {
+        for (const QPointer<QWidget>& w : std::exchange(waitingForTheBoxes, {}))
+            if (w)
+                w->deleteLater();
+    }
+}
+
+void deleteOnceNoBoxIsOpen(QWidget* window)
+{
+    if (boxesOpen == 0)
+        window->deleteLater();
+    else
+        waitingForTheBoxes.emplace_back(window);
 }
 
 QString uiFontFamily()

@@ -134,7 +134,6 @@ SettingsDialog::SettingsDialog(SettingsSession& session)
 {
     setObjectName(QStringLiteral("Set_frm"));
     setWindowTitle(QStringLiteral("設定"));
-    setAttribute(Qt::WA_DeleteOnClose);
     setFont(dialogFont(9));
     createControls();
 }
@@ -445,7 +444,9 @@ void SettingsDialog::com_Kindel_Click()
         delete List1->takeItem(kind);
     }
     work_.workLastKind = static_cast<std::int16_t>(work_.workLastKind - 1);
-    work_.workFishTotal = static_cast<std::int16_t>(work_.workFishTotal - work_.workKinds[std::size_t(kind)].count);
+    // A record whose counts add up to more than its total must not leave a negative one.
+    work_.workFishTotal =
+        static_cast<std::int16_t>(std::max(0, work_.workFishTotal - work_.workKinds[std::size_t(kind)].count));
     showLab2();
     for (int i = kind; i < kKindEntries - 1; ++i)
         work_.workKinds[std::size_t(i)] = work_.workKinds[std::size_t(i + 1)];
@@ -592,6 +593,7 @@ void SettingsDialog::closeEvent(QCloseEvent* event)
     if (open_) {
         open_ = false;
         Form_Unload();
+        deleteOnceNoBoxIsOpen(this);
     }
     event->accept();
 }
