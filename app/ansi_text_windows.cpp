@@ -7,6 +7,19 @@ namespace {
 
 constexpr UINT kCodePage = 932;
 
+// Windows gives these single bytes stand-ins (U+0080, U+00A0, U+F8F0..U+F8F3) that are no
+// characters of code page 932; iconv has none, and the text must read the same on both, so
+// they stay bytes and the stand-ins are refused.
+bool isStandInByte(unsigned char b)
+{
+    return b == 0x80 || b == 0xA0 || b >= 0xFD;
+}
+
+bool isStandIn(char16_t c)
+{
+    return c == 0x0080 || c == 0x00A0 || (c >= 0xF8F0 && c <= 0xF8F3);
+}
+
 }  // namespace
 
 struct Codec::State {};
@@ -18,6 +31,8 @@ std::optional<QString> Codec::toUnicode(const char* data, std::size_t size)
 {
     if (size == 0)
         return QString();
+    if (size == 1 && isStandInByte(static_cast<unsigned char>(data[0])))
+        return std::nullopt;
     const int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, data, int(size), nullptr, 0);
     if (n <= 0)
         return std::nullopt;
@@ -32,6 +47,10 @@ std::optional<std::string> Codec::fromUnicode(const QString& text)
 {
     if (text.isEmpty())
         return std::string();
+    for (QChar c : text) {
+        if (isStandIn(c.unicode()))
+            return std::nullopt;
+    }
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
     // Without WC_NO_BEST_FIT_CHARS Windows writes a look-alike (U+301C as U+FF5E's code)
     // and reports success; with it, anything unmapped becomes the default character and

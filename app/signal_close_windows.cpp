@@ -79,5 +79,9 @@ void closeOnTerminationSignals(QWidget* window)
         CloseRequests* expected = requests;
         consoleTarget.compare_exchange_strong(expected, nullptr);
     });
+    // pondel.exe is a windowed program: started from a command prompt it has no console
+    // of its own, and joins that one so its Ctrl+C reaches the tank.
+    if (!GetConsoleWindow())
+        AttachConsole(ATTACH_PARENT_PROCESS);
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }

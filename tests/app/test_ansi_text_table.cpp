@@ -55,6 +55,13 @@ TEST(AnsiTextTable, EveryByteSequenceAndCharacterConvertsAsIconvDoes)
     // A lead byte at the end or before a byte that cannot follow it is kept as a byte.
     EXPECT_EQ(ansi::decode(QByteArray("a\x81", 2)), QStringLiteral("a") + QChar(0xDC81));
     EXPECT_EQ(*ansi::encode(ansi::decode(QByteArray("\x81\x20\xA0\xFD\xFF", 5))), QByteArray("\x81\x20\xA0\xFD\xFF", 5));
+    // Bytes that Windows reads as stand-ins (U+0080, U+00A0, private use) are no characters.
+    QString escaped;
+    for (char16_t b : {0x80, 0xA0, 0xFD, 0xFE, 0xFF})
+        escaped += QChar(char16_t(0xDC00 + b));
+    EXPECT_EQ(ansi::decode(QByteArray("\x80\xA0\xFD\xFE\xFF", 5)), escaped);
+    for (char16_t standIn : {0x0080, 0x00A0, 0xF8F0, 0xF8F3})
+        EXPECT_FALSE(ansi::representable(QString(QChar(standIn)))) << int(standIn);
     // Refused rather than written as a look-alike.
     EXPECT_FALSE(ansi::representable(QString(QChar(0x301C))));
     EXPECT_EQ(*ansi::encode(QStringLiteral("ｶﾅ～")), QByteArray("\xB6\xC5\x81\x60", 4));

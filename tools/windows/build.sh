@@ -38,6 +38,8 @@ winepath="$(windows_path "$qt/bin")"
 for d in $runtime_dirs; do winepath="$winepath;$(windows_path "$d")"; done
 export WINEPREFIX="${WINEPREFIX:-$build/wine}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPATH="$winepath"
+# Made once up front: tools started side by side by the build would each wait for it.
+[ -e "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1
 emulator="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;WINEPATH=$winepath;wine"
 
 nice -n 19 "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
