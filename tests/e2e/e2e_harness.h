@@ -241,7 +241,8 @@ private:
 // program picks Qt's wayland platform by itself, as it does for users.
 class Weston : public Screen {
 public:
-    Weston()
+    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each.
+    explicit Weston(int scale = 1)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
             return;
@@ -256,8 +257,9 @@ public:
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
         process_.start(QStringLiteral("weston"),
                        {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
-                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"), QStringLiteral("--width=1280"),
-                        QStringLiteral("--height=1024"), QStringLiteral("--socket=") + socket_});
+                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg(1024 * scale),
+                        QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
                                            && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },

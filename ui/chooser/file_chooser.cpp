@@ -7,6 +7,7 @@
 #include "ui/chooser/folder_list.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
@@ -89,6 +90,7 @@ void FileChooser::Form_Load()
     File1->setPath(Dir1->path());
     Text1->clear();
 
+    placeControlsOnWholePixels(*this);
     placeOnScreen();
     winId();
     if (QWindow* owner = session_.mainFrm().windowHandle())

@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "ui/main/tank_view.h"
+#include "ui/main/whole_pixels.h"
 #include "ui/settings/settings_dialog.h"
 
 #include <QCloseEvent>
@@ -70,6 +71,10 @@ void MainWindow::InitTankWindow()
 
     // The view is fixed at 500 x 300; the window takes exactly the menu bar and the
     // frame around it, whatever their sizes.
+    // At a fractional scale the tank must start on a whole pixel to be shown exactly: the
+    // menu bar grows to the next one.
+    if (const int step = wholePixelStep(screen); step > 1)
+        menuBar()->setFixedHeight((menuBar()->sizeHint().height() + step - 1) / step * step);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (screen) {

@@ -1,6 +1,7 @@
 #include "ui/main/tank_view.h"
 
 #include "ui/main/wayland_shm_presenter.h"
+#include "ui/main/whole_pixels.h"
 #include "ui/main/x11_shm_presenter.h"
 
 #include <QPaintEvent>
@@ -65,11 +66,14 @@ void TankView::showChanges(const FrameChanges& changes)
         update();
         return;
     }
+    // At a fractional scale factor only places on whole pixels repaint exactly.
+    const int step = wholePixelStep(screen());
+    const QPoint origin = mapTo(window(), QPoint());
     // The places overlap and come in no order; QRegion::setRects would take them for
     // sorted, disjoint bands and build a region that misses some of them.
     QRegion region;
     for (const QRect& place : places)
-        region += place;
+        region += alignedOutward(place, step, origin);
     update(region);
 }
 

@@ -5,6 +5,7 @@
 #include "engine/tank_engine.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_session.h"
@@ -254,6 +255,7 @@ void SettingsDialog::fitOuterSize(const QMargins& frame)
     const int h = std::max(kOuterHeight - frame.top() - frame.bottom(), kMinInnerHeight);
     setFixedSize(w, h);
     layoutControls();
+    placeControlsOnWholePixels(*this);
 }
 
 void SettingsDialog::centreOnScreen()
