@@ -39,8 +39,9 @@ if [ ! -e "$src/.fetched" ]; then
 fi
 
 # The installed Qt remembers the toolchain file's path: keep a copy beside it, so the
-# cache does not depend on where this checkout lives.
-rm -rf "$prefix" "$prefix.build"
+# cache does not depend on where this checkout lives. A build that was cut short goes on
+# where it stopped.
+rm -rf "$prefix"
 mkdir -p "$prefix"
 cp "$here/mingw-toolchain.cmake" "$prefix/mingw-toolchain.cmake"
 
@@ -55,7 +56,8 @@ nice -n 19 cmake -S "$src" -B "$prefix.build" -G Ninja \
     -DBUILD_SHARED_LIBS=ON \
     -DQT_BUILD_TOOLS_WHEN_CROSSCOMPILING=OFF \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
+    -DINPUT_opengl=no -DFEATURE_opengl=OFF -DFEATURE_opengl_dynamic=OFF -DFEATURE_dynamicgl=OFF \
+    -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
     -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF \
     -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
     -DFEATURE_zstd=OFF -DFEATURE_icu=OFF -DFEATURE_fontconfig=OFF -DFEATURE_pkg_config=OFF \
