@@ -241,8 +241,11 @@ private:
 // program picks Qt's wayland platform by itself, as it does for users.
 class Weston : public Screen {
 public:
-    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each.
-    explicit Weston(int scale = 1)
+    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each. With a
+    // `host`, the output is a 1280 x 1000 window at the origin of that X server (which has no
+    // window manager), so xdotool there can press what Qt draws on title bars; Weston follows
+    // the pointer only once it has entered that window from the rows below.
+    explicit Weston(int scale = 1, const XServer* host = nullptr)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
             return;
@@ -252,13 +255,16 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        if (host)
+            env.insert(QStringLiteral("DISPLAY"), host->display());
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
         process_.start(QStringLiteral("weston"),
-                       {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-pixman"),
+                       {host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+                        QStringLiteral("--use-pixman"),
                         QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg(1024 * scale),
+                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg((host ? 1000 : 1024) * scale),
                         QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))

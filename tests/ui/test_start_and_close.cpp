@@ -3,11 +3,13 @@
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
 #include "ui/main/tank_view.h"
+#include "ui/main/wayland_title_bars.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPaintEvent>
@@ -266,6 +268,27 @@ TEST(Messages, OneOkButtonAndNoIconAnywhere)
     });
     Messenger().show(QStringLiteral("一行の知らせ"), QStringLiteral("注意"));
     EXPECT_TRUE(seen);
+}
+
+// The program's own choice of no client buffer integration is not a fault to report; every
+// other line, from Qt's Wayland platform or elsewhere, still reaches the handler before.
+QStringList passedOn;
+void record(QtMsgType, const QMessageLogContext&, const QString& message) { passedOn << message; }
+
+TEST(Messages, QtsWarningsAboutTheIntegrationChosenOnPurposeAreDroppedAndNothingElse)
+{
+    const QtMessageHandler outer = qInstallMessageHandler(record);
+    keepQuietAboutNoClientBufferIntegration();
+    const QLoggingCategory wayland("qt.qpa.wayland");
+    qCWarning(wayland) << "Failed to load client buffer integration:" << QStringLiteral("none");
+    qCWarning(wayland) << "Available client buffer integrations:" << QStringList{QStringLiteral("wayland-egl")};
+    qCWarning(wayland) << "Failed to load client buffer integration:" << QStringLiteral("wayland-egl");
+    qCWarning(wayland) << "Could not create EGL display";
+    qWarning() << "Available client buffer integrations:";
+    qInstallMessageHandler(outer);
+    EXPECT_EQ(passedOn, (QStringList{QStringLiteral(R"(Failed to load client buffer integration: "wayland-egl")"),
+                                     QStringLiteral("Could not create EGL display"),
+                                     QStringLiteral("Available client buffer integrations:")}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "ui/chooser/folder_list.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
@@ -92,7 +93,7 @@ void FileChooser::Form_Load()
 
     placeControlsOnWholePixels(*this);
     placeOnScreen();
-    winId();
+    keepFixedSizeWindowsUnmaximized(*this);
     if (QWindow* owner = session_.mainFrm().windowHandle())
         windowHandle()->setTransientParent(owner);
     new FrameMarginWatcher(this, [this](const QMargins&) { placeOnScreen(); });

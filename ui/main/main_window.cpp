@@ -2,6 +2,7 @@
 
 #include "app/settings_file.h"
 #include "ui/main/tank_view.h"
+#include "ui/main/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/settings_dialog.h"
 
@@ -69,12 +70,12 @@ void MainWindow::InitTankWindow()
     state_.twipsX = static_cast<std::int16_t>(std::lround(1440.0 / (dpiX > 0 ? dpiX : 96.0)));
     state_.twipsY = static_cast<std::int16_t>(std::lround(1440.0 / (dpiY > 0 ? dpiY : 96.0)));
 
-    // The view is fixed at 500 x 300; the window takes exactly the menu bar and the
-    // frame around it, whatever their sizes.
     // At a fractional scale the tank must start on a whole pixel to be shown exactly: the
     // menu bar grows to the next one.
     if (const int step = wholePixelStep(screen); step > 1)
         menuBar()->setFixedHeight((menuBar()->sizeHint().height() + step - 1) / step * step);
+    // The view is fixed at 500 x 300; the window takes exactly the menu bar and the
+    // frame around it, whatever their sizes.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
     if (screen) {
@@ -84,6 +85,7 @@ void MainWindow::InitTankWindow()
     }
 
     scene_.prepareTankSurfaces();
+    keepFixedSizeWindowsUnmaximized(*this);
     show();
 }
 

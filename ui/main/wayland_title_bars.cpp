@@ -1,7 +1,10 @@
 #include "ui/main/wayland_title_bars.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
+
+#include <cstring>
 
 #if PONDEL_WAYLAND_TITLE_BARS
 
@@ -111,8 +114,10 @@ void skipOpenGlWhereTheCompositorDrawsTitleBars(const char* appId)
         || (!platform.isEmpty() && !platform.startsWith("wayland")))
         return;
     // Read by Qt's wayland platform only, at the first window; other platforms ignore it.
-    if (compositorDrawsTitleBars(appId))
+    if (compositorDrawsTitleBars(appId)) {
         qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
+        keepQuietAboutNoClientBufferIntegration();
+    }
 }
 
 #else  // no Wayland protocols in this build
@@ -120,3 +125,23 @@ void skipOpenGlWhereTheCompositorDrawsTitleBars(const char* appId)
 void skipOpenGlWhereTheCompositorDrawsTitleBars(const char*) {}
 
 #endif
+
+namespace {
+QtMessageHandler beforeQuiet = nullptr;
+
+// Qt reports the integration chosen here as one it failed to load, and lists the others.
+void quietAboutNone(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && context.category && std::strcmp(context.category, "qt.qpa.wayland") == 0
+        && (message.startsWith(QLatin1String("Failed to load client buffer integration: \"none\""))
+            || message.startsWith(QLatin1String("Available client buffer integrations:"))))
+        return;
+    beforeQuiet(type, context, message);
+}
+}  // namespace
+
+void keepQuietAboutNoClientBufferIntegration()
+{
+    if (!beforeQuiet)
+        beforeQuiet = qInstallMessageHandler(quietAboutNone);
+}

@@ -8,3 +8,8 @@
 // outside a Wayland session, where Qt is told another platform, or where the user chose an
 // integration.
 void skipOpenGlWhereTheCompositorDrawsTitleBars(const char* appId);
+
+// Drops the two warnings Qt gives about the client buffer integration "none", which the
+// program chooses on purpose, and passes every other message on. Done by the call above
+// when it makes that choice.
+void keepQuietAboutNoClientBufferIntegration();

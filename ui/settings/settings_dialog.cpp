@@ -5,6 +5,7 @@
 #include "engine/tank_engine.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
+#include "ui/main/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
@@ -236,7 +237,7 @@ void SettingsDialog::Form_Load()
     Combo1->setEnabled(false);
 
     // Keep the dialog above the tank window without making it part of it.
-    winId();
+    keepFixedSizeWindowsUnmaximized(*this);
     if (QWindow* owner = mainFrm_.windowHandle())
         windowHandle()->setTransientParent(owner);
     new FrameMarginWatcher(this, [this](const QMargins& frame) {
