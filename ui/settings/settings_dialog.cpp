@@ -256,7 +256,6 @@ void SettingsDialog::fitOuterSize(const QMargins& frame)
     const int h = std::max(kOuterHeight - frame.top() - frame.bottom(), kMinInnerHeight);
     setFixedSize(w, h);
     layoutControls();
-    placeControlsOnWholePixels(*this);
 }
 
 void SettingsDialog::centreOnScreen()
@@ -323,8 +322,6 @@ void SettingsDialog::layoutControls()
     place(Lab8, lab8);
     place(Lab9, lab9);
     place(List2, list2);
-    if (auto* rows = dynamic_cast<FixedRowDelegate*>(List2->itemDelegate()))
-        rows->rowHeight = std::max(1, (List2->height() - 2 * List2->frameWidth()) / kMaxAccessories);
     place(com_AccTui, accTui);
     place(com_AccDel, accDel);
     place(Combo1, combo);
@@ -336,6 +333,11 @@ void SettingsDialog::layoutControls()
     const double setL = 150;
     com_Set->setGeometry(nearest(setL), nearest(setT), nearest(setW), nearest(setH));
     com_Can->setGeometry(nearest(setL + setW + 10), nearest(setT), nearest(setW), nearest(setH));
+
+    placeControlsOnWholePixels(*this);
+    // The accessory list's rows share the height it finally has.
+    if (auto* rows = dynamic_cast<FixedRowDelegate*>(List2->itemDelegate()))
+        rows->rowHeight = std::max(1, (List2->height() - 2 * List2->frameWidth()) / kMaxAccessories);
 }
 
 void SettingsDialog::fillFromRecord()
