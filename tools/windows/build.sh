@@ -29,20 +29,14 @@ if [ ! -e "$gtest/.complete" ]; then
 fi
 
 # Wine, for the tools that draw the samples and the icon at build time and for the tests:
-# a prefix of its own, and the DLLs found through WINEPATH.
-windows_path() {
-    printf 'Z:%s' "$1" | tr / '\\'
-}
-runtime_dirs="/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib"
-winepath="$(windows_path "$qt/bin")"
-for d in $runtime_dirs; do winepath="$winepath;$(windows_path "$d")"; done
-export WINEPREFIX="${WINEPREFIX:-$build/wine}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPATH="$winepath"
-# Made once up front: tools started side by side by the build would each wait for it.
-[ -e "$WINEPREFIX/system.reg" ] || { wineboot --init && wineserver -w; } >/dev/null 2>&1
-emulator="env;WINEPREFIX=$WINEPREFIX;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;WINEPATH=$winepath;wine"
+# a prefix of its own, made once up front (tools started side by side by the build would
+# each wait for it).
+export WINEPREFIX="$build/wine"
+[ -e "$WINEPREFIX/system.reg" ] || { WINEDEBUG=-all wineboot --init && wineserver -w; } >/dev/null 2>&1
+emulator="sh;$here/wine-run.sh;$qt;$WINEPREFIX"
 
 nice -n 19 "$qt/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$here/mingw-toolchain.cmake" \
     -DPONDEL_BUILD_BENCH=OFF -DGTest_DIR="$gtest/lib/cmake/GTest" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$emulator"
 nice -n 19 cmake --build "$build"
@@ -56,12 +50,7 @@ for dll in Qt6Core Qt6Gui Qt6Widgets; do cp "$qt/bin/$dll.dll" "$stage/"; done
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/"*.dll "$stage/styles/"
 cp "$qt/plugins/imageformats/"*.dll "$stage/imageformats/"
-for f in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-    found=""
-    for d in $runtime_dirs; do [ -e "$d/$f" ] && found="$d/$f" && break; done
-    [ -n "$found" ] || { echo "windows: $f not found in $runtime_dirs" >&2; exit 1; }
-    cp "$found" "$stage/"
-done
+mingw_runtime_dlls | while read -r dll; do cp "$dll" "$stage/"; done
 cp "$build/samples/"* "$stage/samples/"
 x86_64-w64-mingw32-strip "$stage"/*.exe "$stage"/*.dll "$stage"/*/*.dll
 

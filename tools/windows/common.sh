@@ -38,3 +38,16 @@ qt_windows_dir() {
     gcc=$(deb_version g++-mingw-w64-x86-64-posix | tr -c 'A-Za-z0-9.\n' '_')
     echo "$cache_root/qt6-mingw-$qt-gcc$gcc"
 }
+
+# mingw's runtime DLLs (libstdc++, libgcc_s, libwinpthread), where the compiler keeps them.
+mingw_runtime_dlls() {
+    for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
+        realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name="$dll")"
+    done
+}
+
+# WINEPATH for the programs of the Windows build: Qt's bin folder and the runtime's.
+windows_dll_path() {
+    dirs="$1/bin $(mingw_runtime_dlls | xargs -n 1 dirname | sort -u)"
+    printf '%s' "$dirs" | tr ' ' '\n' | sed 's|^|Z:|; s|/|\\|g' | paste -sd ';'
+}

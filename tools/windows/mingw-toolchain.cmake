@@ -17,5 +17,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config knows nothing of the root path: point it at the sysroot's own .pc files.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/${mingw_prefix}/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# A caller may give wine its prefix and DLL path: env;WINEPATH=...;wine.
+if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()
