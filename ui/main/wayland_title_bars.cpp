@@ -1,5 +1,7 @@
 #include "ui/main/wayland_title_bars.h"
 
+#include "ui/main/wayland_decoration.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -109,15 +111,18 @@ void skipOpenGlWhereTheCompositorDrawsTitleBars(const char* appId)
 {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     // WAYLAND_SOCKET is a connection made for Qt: probing would use it up.
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_SOCKET")
-        || qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION")
+    if ((qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_SOCKET"))
         || (!platform.isEmpty() && !platform.startsWith("wayland")))
         return;
     // Read by Qt's wayland platform only, at the first window; other platforms ignore it.
-    if (compositorDrawsTitleBars(appId)) {
+    if (!qEnvironmentVariableIsSet("WAYLAND_SOCKET") && !qEnvironmentVariableIsSet("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION")
+        && compositorDrawsTitleBars(appId)) {
         qputenv("QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "none");
         keepQuietAboutNoClientBufferIntegration();
+        return;
     }
+    // Qt may draw the title bars here, and its own offers maximize.
+    drawOwnTitleBarsOnWayland();
 }
 
 #else  // no Wayland protocols in this build

@@ -4,9 +4,10 @@
 // (some 50 MB resident), and loads that stack at the first window for this alone. Where the
 // compositor draws title bars itself, Qt can go without it. Call before QApplication exists:
 // this asks the compositor with a toplevel of its own that is never shown, on a connection
-// of its own, and then tells Qt to load no client buffer integration. It does nothing
-// outside a Wayland session, where Qt is told another platform, or where the user chose an
-// integration.
+// of its own, and then tells Qt to load no client buffer integration. Elsewhere on Wayland
+// (the compositor draws none, or it cannot be asked) it chooses the program's own title bar
+// (wayland_decoration.h). It does nothing outside a Wayland session or where Qt is told
+// another platform; where the user chose an integration it only chooses the title bar.
 void skipOpenGlWhereTheCompositorDrawsTitleBars(const char* appId);
 
 // Drops the two warnings Qt gives about the client buffer integration "none", which the
