@@ -34,9 +34,13 @@ fi
 mkdir -p "$build"
 export WINEPREFIX="$build/wine"
 if [ ! -e "$WINEPREFIX/system.reg" ]; then
-    # Without Mono and Gecko, which it would offer to download.
-    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1
+    # Without Mono and Gecko, which it would offer to download, and without the menu
+    # entries and desktop files wine makes in the home folder for Windows shortcuts.
+    WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" wineboot --init >/dev/null 2>&1
     timeout 120 wineserver -w || true
+    # The user's Desktop, Documents and the like are links into the home folder: keep
+    # what the installer and the tests put there inside the prefix.
+    find "$WINEPREFIX/drive_c/users" -mindepth 2 -maxdepth 2 -type l -exec sh -c 'rm "$1" && mkdir "$1"' _ {} \;
 fi
 emulator="sh;$here/wine-run.sh;$qt;$WINEPREFIX"
 

@@ -8,5 +8,5 @@ qt=$1
 prefix=$2
 shift 2
 . "$(dirname "$0")/common.sh"
-export WINEPATH="$(windows_dll_path "$qt")" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPATH="$(windows_dll_path "$qt")" WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exec wine "$@"
