@@ -46,4 +46,5 @@ void prepareLoadedSettings(TankSettings& s)
 {
     bringIntoRange(s);
     applyFirstRunDefaults(s);
+    bringIntoRange(s);  // the default's fish needs a kind that exists
 }

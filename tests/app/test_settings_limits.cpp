@@ -85,8 +85,10 @@ TEST(SettingsLimits, DamagedCountsAndIndicesAreBroughtIntoRange)
 
     TankSettings negative;
     negative.fishTotal = -1;
+    negative.fishKindOf[0] = 9;
     prepareLoadedSettings(negative);
     EXPECT_EQ(negative.fishTotal, 1) << "a negative total starts like a first run";
+    EXPECT_EQ(negative.fishKindOf[0], 0) << "and its one fish is of a kind that exists";
 }
 
 TEST(SettingsLimits, RandomBytesAlwaysGiveAUsableRecord)
