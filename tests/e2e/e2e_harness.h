@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -401,6 +402,33 @@ private:
     QString errorFile_;
     std::optional<QString> window_;
 };
+
+// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
+// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
+// not mislead it. Odd and even rows both count: scaled frames repeat each row.
+inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
+{
+    QHash<quint64, int> votes;
+    const qsizetype rowBytes = qsizetype(expected.width()) * 4;
+    for (int r = 0; r < expected.height(); r += 7) {
+        const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
+        for (int y = r; y < screen.height(); ++y) {
+            const QByteArray row =
+                QByteArray::fromRawData(reinterpret_cast<const char*>(screen.constScanLine(y)), screen.width() * 4);
+            for (qsizetype at = row.indexOf(needle); at >= 0; at = row.indexOf(needle, at + 4))
+                if (at % 4 == 0)
+                    ++votes[(quint64(at / 4) << 32) | quint64(y - r)];
+        }
+    }
+    std::optional<QPoint> best;
+    int most = 0;
+    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            best = QPoint(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+        }
+    return best;
+}
 
 // Pixels of the tank that are neither water nor the fixed background: a rough count of
 // what is drawn over it.

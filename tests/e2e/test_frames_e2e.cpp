@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QHash>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -42,33 +41,6 @@ QImage keepBits(QImage img, QRgb bits)
             line[x] &= bits;
     }
     return img;
-}
-
-// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
-// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
-// not mislead it. Odd and even rows both count: scaled frames repeat each row.
-std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
-{
-    QHash<quint64, int> votes;
-    const qsizetype rowBytes = qsizetype(expected.width()) * 4;
-    for (int r = 0; r < expected.height(); r += 7) {
-        const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
-        for (int y = r; y < screen.height(); ++y) {
-            const QByteArray row =
-                QByteArray::fromRawData(reinterpret_cast<const char*>(screen.constScanLine(y)), screen.width() * 4);
-            for (qsizetype at = row.indexOf(needle); at >= 0; at = row.indexOf(needle, at + 4))
-                if (at % 4 == 0)
-                    ++votes[(quint64(at / 4) << 32) | quint64(y - r)];
-        }
-    }
-    std::optional<QPoint> best;
-    int most = 0;
-    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            best = QPoint(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
-        }
-    return best;
 }
 
 // Five fish side by side, alternately heading right and left, so that they cross each
@@ -155,7 +127,7 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         ASSERT_FALSE(shot.isNull()) << "a screenshot";
 
         if (!at) {
-            at = locate(shot, expected);
+            at = e2e::locate(shot, expected);
             // On a busy machine the window may not be on the screen yet at the first look.
             if (!at && ++unseen < 5)
                 continue;
@@ -217,7 +189,7 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         const QImage frame = keepBits(QImage(frameFile), p.bits);
         const QImage shot = keepBits(screen->screenshot(), p.bits);
         ::kill(pid, SIGUSR2);
-        EXPECT_EQ(locate(shot, frame), std::optional<QPoint>(moved)) << "the tank after dragging the title";
+        EXPECT_EQ(e2e::locate(shot, frame), std::optional<QPoint>(moved)) << "the tank after dragging the title";
     }
 
     // The run ends as a session's end does, or by the title bar's close, and the record is stored.

@@ -23,21 +23,6 @@ QString unixPathInPrefix(const QString& windowsPathOnC)
     return prefix + QStringLiteral("/drive_c") + windowsPathOnC.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/'));
 }
 
-// Where the frame lies on the screen, matching it whole.
-std::optional<QPoint> findExactly(const QImage& screen, const QImage& frame)
-{
-    const QByteArray firstRow(reinterpret_cast<const char*>(frame.constScanLine(0)), frame.width() * 4);
-    for (int y = 0; y + frame.height() <= screen.height(); ++y) {
-        const QByteArray row =
-            QByteArray::fromRawData(reinterpret_cast<const char*>(screen.constScanLine(y)), screen.width() * 4);
-        for (qsizetype at = row.indexOf(firstRow); at >= 0; at = row.indexOf(firstRow, at + 4)) {
-            if (at % 4 == 0 && screen.copy(int(at / 4), y, frame.width(), frame.height()) == frame)
-                return QPoint(int(at / 4), y);
-        }
-    }
-    return std::nullopt;
-}
-
 QSet<QRgb> colours(const QImage& picture, QRect area = {})
 {
     const QImage img = picture.convertToFormat(QImage::Format_RGB32);
@@ -98,7 +83,9 @@ TEST(WindowsProgram, AKindNamedByAWindowsPathSwimsTheScreenShowsTheHeldFrameAndE
     const QImage frame = QImage(holdDir.filePath(QStringLiteral("frame.png"))).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(frame.size(), QSize(500, 300));
     const QImage screen = x.screenshot();
-    const std::optional<QPoint> at = findExactly(screen, frame);
+    std::optional<QPoint> at = e2e::locate(screen, frame);
+    if (at && screen.copy(QRect(*at, frame.size())) != frame)
+        at.reset();
     if (!at) {
         if (const QString keep = qEnvironmentVariable("PONDEL_E2E_KEEP"); !keep.isEmpty()) {
             frame.save(keep + QStringLiteral("/windows-frame.png"));
