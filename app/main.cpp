@@ -7,7 +7,7 @@
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
-#include "ui/main/wayland_title_bars.h"
+#include "ui/main/wayland/wayland_title_bars.h"
 
 #include <QApplication>
 #include <QIcon>
