@@ -7,6 +7,28 @@
 
 namespace {
 
+// The lock is on one byte far past the note, not on the note itself: Windows' locks bar
+// others from reading what they cover, and the note is there to be read. Locking beyond
+// the end of a file is allowed and makes it no larger.
+constexpr DWORD kLockedByteHigh = 0;
+constexpr DWORD kLockedByteLow = 0x40000000;
+
+bool lockTheByte(HANDLE h)
+{
+    OVERLAPPED at = {};
+    at.Offset = kLockedByteLow;
+    at.OffsetHigh = kLockedByteHigh;
+    return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+}
+
+void unlockTheByte(HANDLE h)
+{
+    OVERLAPPED at = {};
+    at.Offset = kLockedByteLow;
+    at.OffsetHigh = kLockedByteHigh;
+    UnlockFileEx(h, 0, 1, 0, &at);
+}
+
 std::wstring nativePath(const QString& path)
 {
     return QDir::toNativeSeparators(path).toStdWString();
@@ -44,6 +66,8 @@ FolderLock::~FolderLock()
 
 FolderLock::Outcome FolderLock::acquire()
 {
+    if (held_)
+        return Outcome::Held;
     const std::wstring path = nativePath(path_);
     // A holder that ends removes the file while we open it: while its removal is pending
     // the name cannot be opened, or our lock would be on a file nobody else can find.
@@ -57,8 +81,7 @@ FolderLock::Outcome FolderLock::acquire()
                 continue;
             return Outcome::Unavailable;
         }
-        OVERLAPPED whole = {};
-        if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+        if (!lockTheByte(h)) {
             const DWORD why = GetLastError();
             CloseHandle(h);
             return why == ERROR_LOCK_VIOLATION || why == ERROR_IO_PENDING ? Outcome::HeldElsewhere
@@ -73,7 +96,8 @@ FolderLock::Outcome FolderLock::acquire()
         DWORD written = 0;
         if (SetFilePointer(h, 0, nullptr, FILE_BEGIN) == 0 && SetEndOfFile(h))
             WriteFile(h, who.constData(), DWORD(who.size()), &written, nullptr);
-        handle_ = reinterpret_cast<long long>(h);
+        file_ = reinterpret_cast<long long>(h);
+        held_ = true;
         return Outcome::Held;
     }
     return Outcome::Unavailable;
@@ -81,16 +105,15 @@ FolderLock::Outcome FolderLock::acquire()
 
 void FolderLock::release()
 {
-    const long long held = handle_.exchange(-1);
-    if (held == -1)
+    if (!held_.exchange(false))
         return;
-    HANDLE h = reinterpret_cast<HANDLE>(held);
+    HANDLE h = reinterpret_cast<HANDLE>(file_);
+    file_ = -1;
     // Marked for removal while still locked, so no one can lock the old file after we let
-    // it go: from now on it cannot be opened, and it goes with our handle.
+    // it go: from now on it cannot be opened, and it goes with our handle. Marked through
+    // the handle, so a file someone made in its place is not touched.
     FILE_DISPOSITION_INFO remove = {TRUE};
-    if (!SetFileInformationByHandle(h, FileDispositionInfo, &remove, sizeof remove))
-        DeleteFileW(nativePath(path_).c_str());
-    OVERLAPPED whole = {};
-    UnlockFileEx(h, 0, MAXDWORD, MAXDWORD, &whole);
+    SetFileInformationByHandle(h, FileDispositionInfo, &remove, sizeof remove);
+    unlockTheByte(h);
     CloseHandle(h);
 }

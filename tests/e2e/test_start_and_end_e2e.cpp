@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <grp.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -213,10 +216,23 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     first.writeFile("SET", serializeSettings(s));
     ASSERT_TRUE(first.start());
 
-    QProcess second;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), x.display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // Logout while the box saying so waits ends that start as its OK does. (Before any
+    // Return: Xvfb may repeat a key xdotool pressed into every box that follows.)
+    for (const int sig : {SIGTERM, SIGHUP}) {
+        QProcess refused;
+        launch(refused, first.folder(), env);
+        ASSERT_TRUE(x.waitForWindow(QStringLiteral("注意")));
+        ::kill(static_cast<pid_t>(refused.processId()), sig);
+        ASSERT_TRUE(refused.waitForFinished(10000));
+        EXPECT_EQ(refused.exitStatus(), QProcess::NormalExit) << "ended by signal " << sig;
+        EXPECT_EQ(refused.exitCode(), 1);
+        EXPECT_FALSE(x.findWindow(QStringLiteral("注意")));
+    }
+
+    QProcess second;
     launch(second, first.folder(), env);
     const auto box = x.waitForWindow(QStringLiteral("注意"));
     ASSERT_TRUE(box) << "the second start says a tank runs here";
@@ -236,10 +252,44 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     EXPECT_EQ(saved.reserved, 4321);
 }
 
+// Runs the process as nobody when the tests run as root, for whom no permission stops
+// an open.
+void unprivileged(QProcess& p)
+{
+    if (::geteuid() != 0)
+        return;
+    p.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(126);
+    });
+}
+
+// A start beside a running tank says so and ends with status 1.
+void expectRefused(const e2e::XServer& x, const QString& folder, bool asNobody)
+{
+    QProcess second;
+    auto env = QProcessEnvironment::systemEnvironment();
+    x.addTo(env);
+    if (asNobody)
+        unprivileged(second);
+    launch(second, folder, env);
+    const auto box = x.waitForWindow(QStringLiteral("注意"));
+    EXPECT_TRUE(box) << (second.state() == QProcess::Running ? "a second tank runs in the folder" : "no box");
+    if (box)
+        x.requestClose(*box);
+    if (!second.waitForFinished(10000))
+        second.kill();
+    second.waitForFinished(1000);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+}
+
 // Only a lock that a live tank holds keeps a start out. What a SET.lock says, and who
 // wrote it, counts for nothing: one left empty by a crash or a full disk, one from a tank
 // on another machine (a USB stick, a network share), and one copied with its folder while
-// its tank runs.
+// its tank runs. Nor may a name that cannot be locked (a pipe that would block an open,
+// a link, a folder, a file a folder we may not write cannot get) let two tanks run:
+// each start takes the tank, and the next one beside it is refused.
 TEST_F(StartAndEnd, ALockNobodyHoldsIsTakenWhateverItSays)
 {
     e2e::XServer elsewhere;  // its own display, so every window found here is the new tank's
@@ -247,27 +297,67 @@ TEST_F(StartAndEnd, ALockNobodyHoldsIsTakenWhateverItSays)
     e2e::Pondel running(elsewhere);
     ASSERT_TRUE(running.start());
     ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(running.path("SET.lock")); }, 5000));
+    const QByteArray copied = running.readFile("SET.lock");
+    const QByteArray otherHost = QByteArray::number(running.process().processId()) + "\npondel\nsome-other-host\n";
+    auto file = [](QByteArray bytes) {
+        return [bytes](const e2e::Pondel& app) { app.writeFile("SET.lock", bytes); };
+    };
+    auto shell = [](const char* command) {
+        return [command](const e2e::Pondel& app) {
+            QProcess sh;
+            sh.setWorkingDirectory(app.folder());
+            sh.start(QStringLiteral("sh"), {QStringLiteral("-c"), QLatin1String(command)});
+            sh.waitForFinished(5000);
+        };
+    };
     const struct {
         const char* what;
-        QByteArray lock;
+        std::function<void(const e2e::Pondel&)> prepare;
+        bool asNobody;    // where only an unprivileged open meets the trap
+        bool lockRemains;  // what the tank did not lock it leaves alone
     } cases[] = {
-        {"empty", {}},
-        {"another host", QByteArray::number(running.process().processId()) + "\npondel\nsome-other-host\n"},
-        {"copied from a running tank", running.readFile("SET.lock")},
+        {"empty", file({}), false, false},
+        {"another host", file(otherHost), false, false},
+        {"copied from a running tank", file(copied), false, false},
+        {"a pipe nobody may write", shell("chmod 777 . && mkfifo -m 444 SET.lock"), true, true},
+        {"a link to a file", shell("echo 1 > real.lock && ln -s real.lock SET.lock"), false, true},
+        {"a dangling link", shell("ln -s gone.lock SET.lock"), false, true},
+        {"a folder", shell("mkdir SET.lock"), false, true},
+        {"none, in a folder nobody may write", shell("touch SET && chmod 666 SET && chmod 555 ."), true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         e2e::Pondel app(x);
-        app.writeFile("SET.lock", c.lock);
-        ASSERT_TRUE(app.start()) << "refused to start";
+        c.prepare(app);
+        const QFileInfo before(app.path("SET.lock"));
+        if (c.asNobody)
+            unprivileged(app.process());
+        if (!app.start({QStringLiteral("HOME=/tmp")})) {
+            ADD_FAILURE() << "no tank window";
+            continue;
+        }
         EXPECT_FALSE(x.findWindow(QStringLiteral("注意")));
+        expectRefused(x, app.folder(), c.asNobody);
         x.click(app.window(), e2e::kMenuEndX, e2e::kMenuBarY);
         ASSERT_TRUE(app.waitForExit());
         EXPECT_EQ(app.process().exitCode(), 0);
-        EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
+        const QFileInfo after(app.path("SET.lock"));
+        EXPECT_EQ(after.exists() || after.isSymLink(), c.lockRemains);
+        if (c.lockRemains)
+            EXPECT_EQ(after.isSymLink() ? after.symLinkTarget() : QString(), before.isSymLink() ? before.symLinkTarget() : QString());
+        QFile::setPermissions(app.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    // Meanwhile the first tank kept its folder.
+
+    // Meanwhile the first tank kept its folder, even when its SET.lock is removed by
+    // hand: a start is still refused, and when the tank ends it leaves alone the
+    // SET.lock made in its place, which it never locked.
     EXPECT_TRUE(QFile::exists(running.path("SET.lock")));
+    ASSERT_TRUE(QFile::remove(running.path("SET.lock")));
+    expectRefused(x, running.folder(), false);
+    running.writeFile("SET.lock", "made by hand\n");
+    elsewhere.click(running.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+    ASSERT_TRUE(running.waitForExit());
+    EXPECT_EQ(running.readFile("SET.lock"), "made by hand\n");
 }
 
 // Needs no X server: this is about having none.
