@@ -15,8 +15,8 @@ public:
     enum class Outcome {
         Held,           // this process holds the folder
         HeldElsewhere,  // another live process holds it
-        Unavailable,    // no lock can be had here (a file system without locks): the tank
-                        // starts without one
+        Unavailable,    // no lock can be had here (a file system without locks; on Windows
+                        // also a name that cannot be opened): the tank starts without one
     };
 
     explicit FolderLock(QString path);
