@@ -51,6 +51,8 @@ QByteArray answer(const QByteArray& note, FolderLock::Outcome outcome)
     return "note[" + note.toHex() + "] outcome[" + QByteArray::number(int(outcome)) + "]";
 }
 
+// Windows bars others from reading a range that is locked (Wine does not): the note
+// must lie outside the lock.
 TEST(FolderLockWindows, AnotherProcessReadsTheHoldersNoteButCannotTakeTheFolder)
 {
     QTemporaryDir dir;
