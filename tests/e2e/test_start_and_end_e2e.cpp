@@ -225,7 +225,7 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     env.insert(QStringLiteral("DISPLAY"), x.display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // Logout while the box saying so waits ends that start as its OK does. (Before any
-    // Return: Xvfb may repeat a key xdotool pressed into every box that follows.)
+    // Return is typed: under Xvfb, boxes opened after xdotool typed one closed at once.)
     for (const int sig : {SIGTERM, SIGHUP}) {
         QProcess refused;
         launch(refused, first.folder(), env);
