@@ -7,16 +7,16 @@
 // One tank per folder. The lock is the kernel's own (flock on Linux, LockFileEx on
 // Windows), so it goes with its holder however that ends: nothing is guessed from pids,
 // hosts or ages, and a SET.lock that nobody holds (empty, from another machine, copied
-// with its folder) is simply taken. On Linux the folder itself is locked as well, so a
-// name that cannot be locked (a pipe, a link, a folder, a file that cannot be made) does
-// not let two tanks run.
+// with its folder) is simply taken. The folder itself is locked as well, so a name that
+// cannot be locked (a pipe, a link, a folder, a file that cannot be made) does not let
+// two tanks run.
 class FolderLock {
 public:
     enum class Outcome {
         Held,           // this process holds the folder
         HeldElsewhere,  // another live process holds it
-        Unavailable,    // no lock can be had here (a file system without locks; on Windows
-                        // also a name that cannot be opened): the tank starts without one
+        Unavailable,    // no lock can be had here (a file system without locks): the tank
+                        // starts without one
     };
 
     explicit FolderLock(QString path);

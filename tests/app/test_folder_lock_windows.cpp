@@ -1,7 +1,9 @@
 #include "app/folder_lock.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -72,6 +74,13 @@ TEST(FolderLockWindows, AnotherProcessReadsTheHoldersNoteButCannotTakeTheFolder)
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_EQ(secondProcess(path), answer("unreadable", FolderLock::Outcome::Held)) << "free again once released";
     EXPECT_FALSE(QFile::exists(path)) << "the second process removed it as it ended";
+
+    // A folder by that name cannot be locked; the folder it lies in is, all the same.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("SET.lock")));
+    ASSERT_EQ(lock.acquire(), FolderLock::Outcome::Held);
+    EXPECT_EQ(secondProcess(path), answer("unreadable", FolderLock::Outcome::HeldElsewhere));
+    lock.release();
+    EXPECT_TRUE(QFileInfo(path).isDir()) << "left as it was";
 }
 
 }  // namespace
