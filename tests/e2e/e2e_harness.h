@@ -295,7 +295,9 @@ private:
 // program picks Qt's wayland platform by itself, as it does for users.
 class Weston : public Screen {
 public:
-    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each. With a
+    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each (960 x 720
+    // at a scale above 1, which holds the window at every factor the tests use and keeps
+    // each screenshot within 3 million pixels). With a
     // `host`, the output is a 1280 x 1000 window at the origin of that X server (which has no
     // window manager), so xdotool there can press what Qt draws on title bars; Weston follows
     // the pointer only once it has entered that window from the rows below.
@@ -318,7 +320,8 @@ public:
                        {host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
                         QStringLiteral("--use-pixman"),
                         QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg((host ? 1000 : 1024) * scale),
+                        QStringLiteral("--width=%1").arg((scale > 1 ? 960 : 1280) * scale),
+                        QStringLiteral("--height=%1").arg((scale > 1 ? 720 : host ? 1000 : 1024) * scale),
                         QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
@@ -472,15 +475,17 @@ inline qint64 misfit(const QImage& screen, const QImage& expected, QPoint at)
     return n;
 }
 
-// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
-// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
-// not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
+// Where `expected` lies on the screen: every seventh of its rows (fewer in a large one)
+// is looked for whole in the screen's rows, and the place most rows agree on wins, so a
+// few damaged rows do not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
 // true place and its neighbours may tie, and the whole picture decides between them.
 inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
 {
     QHash<quint64, int> votes;
     const qsizetype rowBytes = qsizetype(expected.width()) * 4;
-    for (int r = 0; r < expected.height(); r += 7) {
+    // Every seventh row, but no more than about 32 rows of a large frame.
+    const int every = std::max(7, expected.height() / 32 | 1);
+    for (int r = 0; r < expected.height(); r += every) {
         const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
         for (int y = r; y < screen.height(); ++y) {
             const QByteArray row =
@@ -514,10 +519,15 @@ inline int pixelsDiffering(const QImage& a, const QImage& b, QRect area = {})
 {
     if (area.isNull())
         area = a.rect().intersected(b.rect());
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
     int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = area.left(); col <= area.right(); ++col)
+            n += ((p[col] ^ q[col]) & 0xFFFFFF) != 0;
+    }
     return n;
 }
 
