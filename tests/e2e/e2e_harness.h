@@ -72,11 +72,12 @@ class XServer : public Screen {
 public:
     // `depth` is the screen's colour depth; `extraArgs` go to Xvfb as they are
     // (`-extension MIT-SHM` starts a server without it).
-    explicit XServer(int depth = 24, const QStringList& extraArgs = {})
+    explicit XServer(int depth = 24, const QStringList& extraArgs = {}, QSize size = {1280, 1024})
     {
         display_ = startServer(process_, QStringLiteral("Xvfb"),
                                QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
-                                           QStringLiteral("1280x1024x%1").arg(depth)} + extraArgs);
+                                           QStringLiteral("%1x%2x%3").arg(size.width()).arg(size.height()).arg(depth)}
+                                   + extraArgs);
     }
 
     // Two monitors side by side, "default" on the left and "R" on the right, each 1280 x
@@ -300,8 +301,11 @@ public:
     // each screenshot within 3 million pixels). With a
     // `host`, the output is a 1280 x 1000 window at the origin of that X server (which has no
     // window manager), so xdotool there can press what Qt draws on title bars; Weston follows
-    // the pointer only once it has entered that window from the rows below.
-    explicit Weston(int scale = 1, const XServer* host = nullptr)
+    // the pointer only once it has entered that window from the rows below. With
+    // `twoOutputs` (and a host of at least 2000 x 900), two outputs side by side: "X1",
+    // 800 x 600 of scale 1, in the host's window at its origin, and "X2", 600 x 450 of
+    // scale 2, in a window of 1200 x 900 at (800, 0).
+    explicit Weston(int scale = 1, const XServer* host = nullptr, bool twoOutputs = false)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
             return;
@@ -316,17 +320,40 @@ public:
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
-        process_.start(QStringLiteral("weston"),
-                       {host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
-                        QStringLiteral("--use-pixman"),
-                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                        QStringLiteral("--width=%1").arg((scale > 1 ? 960 : 1280) * scale),
-                        QStringLiteral("--height=%1").arg((scale > 1 ? 720 : host ? 1000 : 1024) * scale),
-                        QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
+        QStringList args{host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+                         QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+                         QStringLiteral("--socket=") + socket_};
+        if (twoOutputs && host) {
+            const QString config = QDir(runtime_.path()).filePath(QStringLiteral("weston.ini"));
+            QFile f(config);
+            if (f.open(QIODevice::WriteOnly))
+                f.write("[output]\nname=X1\nmode=800x600\nscale=1\n[output]\nname=X2\nmode=600x450\nscale=2\n");
+            f.close();
+            args << QStringLiteral("--config=") + config << QStringLiteral("--output-count=2");
+        } else {
+            args << QStringLiteral("--width=%1").arg((scale > 1 ? 960 : 1280) * scale)
+                 << QStringLiteral("--height=%1").arg((scale > 1 ? 720 : host ? 1000 : 1024) * scale)
+                 << QStringLiteral("--scale=%1").arg(scale);
+        }
+        process_.start(QStringLiteral("weston"), args);
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
                                            && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },
                               15000, 50);
+        // Both outputs' windows open at the host's origin: the second goes beside the first.
+        if (ready_ && twoOutputs && host) {
+            QString second;
+            waitUntil(
+                [&] {
+                    for (const QByteArray& line : host->run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")}).split('\n'))
+                        if (line.contains("Compositor - X2"))
+                            second = QString::fromLatin1(line.trimmed().split(' ').value(0));
+                    return !second.isEmpty();
+                },
+                10000, 100);
+            ready_ = !second.isEmpty();
+            host->xdotool({QStringLiteral("windowmove"), second, QStringLiteral("800"), QStringLiteral("0")});
+        }
         // The desktop shell's client draws the background and panel a moment later.
         if (ready_)
             QThread::msleep(1000);
