@@ -18,6 +18,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -73,36 +74,86 @@ public:
     // (`-extension MIT-SHM` starts a server without it).
     explicit XServer(int depth = 24, const QStringList& extraArgs = {})
     {
-        // Xvfb picks a free display itself and writes its number once it accepts
-        // clients, so tests started side by side never race for one. Without -noreset
-        // the server resets whenever its last client leaves, and drops a client that
-        // connects meanwhile: the program starting while an xdotool search ends.
-        process_.start(QStringLiteral("Xvfb"), QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                                           QStringLiteral("-noreset"), QStringLiteral("-screen"),
-                                                           QStringLiteral("0"), QStringLiteral("1280x1024x%1").arg(depth),
-                                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")}
-                                                   + extraArgs);
-        if (!process_.waitForStarted(5000))
+        display_ = startServer(process_, QStringLiteral("Xvfb"),
+                               QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("1280x1024x%1").arg(depth)} + extraArgs);
+    }
+
+    // Two monitors side by side, "default" on the left and "R" on the right, each 1280 x
+    // 1024, under openbox: Xephyr with Xinerama inside an Xvfb, since Qt sees a window
+    // change screens only through Xinerama, and a RandR monitor names the right one so
+    // that QT_SCREEN_SCALE_FACTORS can give it a scale of its own.
+    struct TwoMonitors {};
+    explicit XServer(TwoMonitors)
+    {
+        host_ = std::make_unique<QProcess>();
+        const QString host = startServer(*host_, QStringLiteral("Xvfb"),
+                                         {QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("2600x1100x24")});
+        if (host.isEmpty())
             return;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), host);
+        process_.setProcessEnvironment(env);
+        display_ = startServer(process_, QStringLiteral("Xephyr"),
+                               {QStringLiteral("+xinerama"), QStringLiteral("-screen"), QStringLiteral("1280x1024"),
+                                QStringLiteral("-screen"), QStringLiteral("1280x1024")});
+        if (display_.isEmpty())
+            return;
+        const bool named = waitUntil(
+            [&] {
+                run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("R"),
+                                               QStringLiteral("1280/339x1024/271+1280+0"), QStringLiteral("none")});
+                return run(QStringLiteral("xrandr"), {QStringLiteral("--listmonitors")}).contains(" R ");
+            },
+            10000, 200);
+        wm_ = std::make_unique<QProcess>();
+        auto wmEnv = QProcessEnvironment::systemEnvironment();
+        wmEnv.insert(QStringLiteral("DISPLAY"), display_);
+        wm_->setProcessEnvironment(wmEnv);
+        wm_->start(QStringLiteral("openbox"), {});
+        // openbox says so on the root window once it manages the screen.
+        const bool managed = wm_->waitForStarted(5000) && waitUntil(
+            [&] {
+                return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains("window id");
+            },
+            10000, 100);
+        if (!named || !managed)
+            display_.clear();
+    }
+    ~XServer() override
+    {
+        for (QProcess* p : {wm_.get(), &process_, host_.get()}) {
+            if (!p)
+                continue;
+            p->terminate();
+            if (!p->waitForFinished(3000))
+                p->kill();
+            p->waitForFinished(1000);
+        }
+    }
+    // Starts a server that picks a free display itself and writes its number once it
+    // accepts clients, so tests started side by side never race for one. Without -noreset
+    // the server resets whenever its last client leaves, and drops a client that connects
+    // meanwhile: the program starting while an xdotool search ends. Empty on failure.
+    static QString startServer(QProcess& process, const QString& program, const QStringList& args)
+    {
+        process.start(program, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")}
+                                   + args);
+        if (!process.waitForStarted(5000))
+            return {};
         QByteArray out;
         waitUntil(
             [&] {
-                process_.waitForReadyRead(100);
-                out += process_.readAllStandardOutput();
-                return out.contains('\n') || process_.state() == QProcess::NotRunning;
+                process.waitForReadyRead(100);
+                out += process.readAllStandardOutput();
+                return out.contains('\n') || process.state() == QProcess::NotRunning;
             },
             15000, 1);
         bool ok = false;
         const int n = out.trimmed().toInt(&ok);
-        if (ok && process_.state() == QProcess::Running)
-            display_ = QStringLiteral(":%1").arg(n);
-    }
-    ~XServer() override
-    {
-        process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
-        process_.waitForFinished(1000);
+        return ok && process.state() == QProcess::Running ? QStringLiteral(":%1").arg(n) : QString();
     }
     bool ok() const override { return !display_.isEmpty(); }
     const QString& display() const { return display_; }
@@ -236,6 +287,8 @@ public:
 private:
     QProcess process_;
     QString display_;
+    std::unique_ptr<QProcess> host_;  // the Xvfb an Xephyr runs in
+    std::unique_ptr<QProcess> wm_;
 };
 
 // Weston's headless backend with the pixman renderer, as a Wayland session has it: the
@@ -403,9 +456,26 @@ private:
     std::optional<QString> window_;
 };
 
+// Pixels of `expected` that differ from the screen when it lies at `at`; every pixel
+// past the screen's edge counts.
+inline qint64 misfit(const QImage& screen, const QImage& expected, QPoint at)
+{
+    const QRect place(at, expected.size());
+    const QRect seen = place & screen.rect();
+    qint64 n = qint64(expected.width()) * expected.height() - qint64(seen.width()) * seen.height();
+    for (int y = seen.top(); y <= seen.bottom(); ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+        const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y - at.y()));
+        for (int x = seen.left(); x <= seen.right(); ++x)
+            n += ((s[x] ^ e[x - at.x()]) & 0xFFFFFF) != 0;
+    }
+    return n;
+}
+
 // Where `expected` lies on the screen: every seventh of its rows is looked for whole in
 // the screen's rows, and the place most rows agree on wins, so a few damaged rows do
-// not mislead it. Odd and even rows both count: scaled frames repeat each row.
+// not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
+// true place and its neighbours may tie, and the whole picture decides between them.
 inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
 {
     QHash<quint64, int> votes;
@@ -420,13 +490,21 @@ inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected
                     ++votes[(quint64(at / 4) << 32) | quint64(y - r)];
         }
     }
-    std::optional<QPoint> best;
     int most = 0;
-    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            best = QPoint(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+    for (const int v : votes)
+        most = std::max(most, v);
+    std::optional<QPoint> best;
+    qint64 fewest = 0;
+    for (auto it = votes.cbegin(); it != votes.cend(); ++it) {
+        if (it.value() < most)
+            continue;
+        const QPoint at(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+        const qint64 wrong = misfit(screen, expected, at);
+        if (!best || wrong < fewest || (wrong == fewest && (at.y() < best->y() || (at.y() == best->y() && at.x() < best->x())))) {
+            best = at;
+            fewest = wrong;
         }
+    }
     return best;
 }
 

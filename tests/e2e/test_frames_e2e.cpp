@@ -28,6 +28,10 @@ struct DisplayPath {
     // On Wayland: Weston shows its output in an X server's window, and the check counts the
     // title bar's buttons once the tank is found and drags the window by its title.
     bool titleBarOnHost = false;
+    // On X11: two monitors side by side under a window manager; after a few checks the
+    // window moves to the right one, where a tank pixel is this many screen pixels.
+    bool twoMonitors = false;
+    double movedScale = 0;
 };
 
 std::ostream& operator<<(std::ostream& os, const DisplayPath& p) { return os << p.name; }
@@ -64,6 +68,8 @@ protected:
             host = std::make_unique<e2e::XServer>();
         if (p.wayland)
             screen = std::make_unique<e2e::Weston>(p.westonScale, host.get());
+        else if (p.twoMonitors)
+            screen = std::make_unique<e2e::XServer>(e2e::XServer::TwoMonitors{});
         else
             screen = std::make_unique<e2e::XServer>(p.depth, p.serverArgs);
         if (!screen->ok())
@@ -100,7 +106,8 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         app.logErrorsTo(wire);
         desktop = keepBits(screen->screenshot(), p.bits);
     }
-    ASSERT_TRUE(app.start(env));
+    const std::optional<QString> window = app.start(env);
+    ASSERT_TRUE(window);
     const QString frameFile = QDir(hold.path()).filePath(QStringLiteral("frame.png"));
     ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(QDir(hold.path()).filePath(QStringLiteral("ready"))); },
                                15000));
@@ -109,9 +116,20 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
     QElapsedTimer running;
     running.start();
     int checks = 0;
-    std::optional<QPoint> at;  // the window stays where it is
+    std::optional<QPoint> at;  // the window stays where it is, but for a move
     int unseen = 0;
-    while (running.elapsed() < 15000 || checks < 5) {
+    double scale = p.scale;
+    bool moved = false;
+    while (running.elapsed() < 15000 || checks < 5 || (p.movedScale > 0 && !moved) || (moved && checks < 8)) {
+        if (p.movedScale > 0 && !moved && checks == 4) {
+            // To the other monitor, where the window must take its size at the new ratio.
+            dynamic_cast<e2e::XServer&>(*screen).xdotool(
+                {QStringLiteral("windowmove"), *window, QStringLiteral("1500"), QStringLiteral("200")});
+            moved = true;
+            scale = p.movedScale;
+            at.reset();
+            unseen = 0;
+        }
         QThread::msleep(1000);
         ::kill(pid, SIGUSR1);
         ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(frameFile); }, 10000))
@@ -121,7 +139,7 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         QFile::remove(frameFile);
         ASSERT_EQ(frame.size(), QSize(500, 300));
         const QImage expected =
-            keepBits(frame.scaled((QSizeF(frame.size()) * p.scale).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation), p.bits);
+            keepBits(frame.scaled((QSizeF(frame.size()) * scale).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation), p.bits);
         const QImage shot = keepBits(screen->screenshot(), p.bits);
         ::kill(pid, SIGUSR2);
         ASSERT_FALSE(shot.isNull()) << "a screenshot";
@@ -142,6 +160,8 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
             }
         }
         ASSERT_TRUE(at) << "the tank is nowhere on the screen at check " << checks;
+        if (moved)
+            EXPECT_GE(at->x(), 1280) << "the tank on the right monitor";
         const QImage shown = shot.copy(QRect(*at, expected.size()));
         const int wrong = e2e::pixelsDiffering(shown, expected);
         if (wrong != 0 && qEnvironmentVariableIsSet("PONDEL_E2E_KEEP")) {
@@ -234,6 +254,14 @@ INSTANTIATE_TEST_SUITE_P(
                       // Fractional factors: what users set for 125 to 175 per cent.
                       DisplayPath{.name = "X11Scale1_25", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.25")}, .scale = 1.25},
                       DisplayPath{.name = "X11Scale1_5", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.5")}, .scale = 1.5},
+                      // The coarsest whole-pixel grid a user meets, and none at all.
+                      DisplayPath{.name = "X11Scale1_1", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.1")}, .scale = 1.1},
+                      DisplayPath{.name = "X11Scale1_33", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.33")}, .scale = 1.33},
+                      // A laptop and its external monitor: moved both ways between scales 1 and 2.
+                      DisplayPath{.name = "X11MovedToScale2", .programEnv = {QStringLiteral("QT_SCREEN_SCALE_FACTORS=default=1;R=2")},
+                                  .twoMonitors = true, .movedScale = 2},
+                      DisplayPath{.name = "X11MovedToScale1", .programEnv = {QStringLiteral("QT_SCREEN_SCALE_FACTORS=default=2;R=1")},
+                                  .scale = 2, .twoMonitors = true, .movedScale = 1},
                       DisplayPath{.name = "WaylandOutput2Scale1_25", .wayland = true,
                                   .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.25")}, .scale = 2.5, .westonScale = 2},
                       DisplayPath{.name = "WaylandOutput2Scale1_5", .wayland = true,

@@ -1,8 +1,8 @@
 #include "ui/main/tank_view.h"
 
-#include "ui/main/wayland_shm_presenter.h"
+#include "ui/main/wayland/wayland_shm_presenter.h"
 #include "ui/main/whole_pixels.h"
-#include "ui/main/x11_shm_presenter.h"
+#include "ui/main/x11/x11_shm_presenter.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,12 +24,34 @@ void TankView::showEvent(QShowEvent* event)
     if (triedDirect_)
         return;
     triedDirect_ = true;
+    pickPresenter();
+}
+
+void TankView::pickPresenter()
+{
     direct_ = X11ShmPresenter::create(*this, frame_.size());
     if (!direct_)
         direct_ = WaylandShmPresenter::create(*this, frame_.size());
     // Qt then leaves the window to us: an expose calls paintEvent, no backing store.
-    if (direct_)
-        setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_PaintOnScreen, direct_ != nullptr);
+}
+
+void TankView::pixelRatioChanged()
+{
+    // Qt keeps a native child's place and size in device pixels across the change; a move
+    // there and back has them converted at the new ratio.
+    if (internalWinId()) {
+        const QPoint at = pos();
+        move(at + QPoint(1, 0));
+        move(at);
+    }
+    if (!triedDirect_)
+        return;
+    // The old presenter goes first: on X11 the frame image must leave its segment before
+    // a new one can take it.
+    direct_.reset();
+    pickPresenter();
+    update();
 }
 
 QPaintEngine* TankView::paintEngine() const
@@ -52,6 +74,7 @@ void TankView::prepareFrame()
 
 void TankView::showChanges(const FrameChanges& changes)
 {
+    scaledStale_ = true;
     const QRect whole = rect();
     const std::span<const QRect> places =
         changes.whole ? std::span<const QRect>(&whole, 1)
@@ -66,15 +89,17 @@ void TankView::showChanges(const FrameChanges& changes)
         update();
         return;
     }
-    // At a fractional scale factor only places on whole pixels repaint exactly.
-    const int step = wholePixelStep(screen());
-    const QPoint origin = mapTo(window(), QPoint());
+    // At a fractional factor Qt rounds a place's edges to device pixels one way for what
+    // it repaints and another for what the frame's pixels cover: a margin makes the
+    // repainted area hold every device pixel a changed frame pixel covers. What is
+    // repainted beyond is painted the same as before (see paintEvent).
+    const int margin = wholePixelStep(screen()) == 1 ? 0 : 2;
     // The places overlap and come in no order; QRegion::setRects would take them for
     // sorted, disjoint bands and build a region that misses some of them.
     QRegion region;
     for (const QRect& place : places)
-        region += alignedOutward(place, step, origin);
-    update(region);
+        region += place.adjusted(-margin, -margin, margin, margin);
+    update(region & rect());
 }
 
 void TankView::paintEvent(QPaintEvent* event)
@@ -86,6 +111,31 @@ void TankView::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter p(this);
-    for (const QRect& r : region)
-        p.drawImage(r, frame_, r);
+    const double factor = qtScaleFactor(screen());
+    if (wholePixelStep(screen()) == 1) {
+        for (const QRect& r : region)
+            p.drawImage(r, frame_, r);
+        return;
+    }
+    // At a fractional factor the frame is scaled to the view's size in device pixels, as Qt
+    // rounds it, once per frame, and laid pixel for pixel from the device pixel where Qt
+    // starts the view; only the repainted places are let through. Every device pixel then
+    // shows the same frame pixel however the places fall.
+    const QTransform toDevice = p.deviceTransform();
+    const double native = devicePixelRatioF() / factor;  // the window system's own scale
+    const QPointF origin = toDevice.map(QPointF(0, 0)) / native;
+    const QPointF anchored = QPointF(qRound(origin.x()), qRound(origin.y())) * native;
+    const QSize size = QSize(qRound(width() * factor), qRound(height() * factor)) * native;
+    if (scaledStale_ || scaled_.size() != size) {
+        scaled_ = frame_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        scaledStale_ = false;
+    }
+    const QTransform devicePixels = QTransform::fromTranslate(anchored.x(), anchored.y()) * toDevice.inverted();
+    for (const QRect& r : region) {
+        p.save();
+        p.setClipRect(r);
+        p.setWorldTransform(devicePixels);
+        p.drawImage(QPointF(0, 0), scaled_);
+        p.restore();
+    }
 }
