@@ -16,7 +16,9 @@ void holdFramesOnSignals(MainWindow& window)
         return;
     onSignals({SIGUSR1, SIGUSR2}, &window, [&window, folder](int sig) {
         if (sig == SIGUSR2) {
-            window.Timer1->start();
+            // Asleep, the tank starts its timers itself once it is seen.
+            if (!window.asleep())
+                window.Timer1->start();
             return;
         }
         window.Timer1->stop();
