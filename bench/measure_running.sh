@@ -307,8 +307,9 @@ for what in $unseen; do
                 if (s[j] < s[i]) { x = s[i]; s[i] = s[j]; s[j] = x }
             }
             m = int((k + 1) / 2)
-            printf "%s: wakeups a second (median) %.2f program, %.2f server; program and server %.4f %% of a core, %.3f of their cost on the screen (1/%.0f)\n",
-                n, p[m], s[m], t[m], t[m] / on, (t[m] > 0 ? on / t[m] : 0) }'
+            printf "%s: wakeups a second (median) %.2f program, %.2f server; program and server %.4f %% of a core, ", n, p[m], s[m], t[m]
+            if (t[m] > 0) printf "1/%.0f of their cost on the screen\n", on / t[m]
+            else printf "nothing measurable against %.3f %% on the screen\n", on }'
 done
 for what in wayland xwayland; do
     [ -f "$folder/$what.alone" ] && paste "$folder/$what.alone" "$folder/pondel.alone" | awk -v n="$what" '{
