@@ -383,20 +383,32 @@ int fishThatSwamFar(const QByteArray& record)
     return far;
 }
 
-TEST_F(UnseenTank, ClosedWhileIconifiedItCatchesUpAndStoresTheRecord)
+TEST(UnseenTankEnds, ClosedOrLosingItsDisplayWhileIconifiedItCatchesUpAndStoresTheRecord)
 {
-    e2e::WindowManager wm(x);
-    if (!wm.ok())
-        GTEST_SKIP() << "openbox did not start";
-    const QString window = start(fiveFishSwimmingLeft());
-    ASSERT_FALSE(window.isEmpty());
-    x.xdotool({QStringLiteral("windowminimize"), window});
-    QThread::msleep(10000);
-    // As the task bar's close does.
-    x.requestClose(window);
-    ASSERT_TRUE(app.waitForExit());
-    EXPECT_EQ(app.process().exitCode(), 0);
-    EXPECT_GE(fishThatSwamFar(app.readFile(QStringLiteral("SET"))), 3);
+    for (const bool displayLost : {false, true}) {
+        SCOPED_TRACE(displayLost ? "the X server dies" : "closed from the task bar");
+        e2e::XServer x;
+        if (!x.ok())
+            GTEST_SKIP() << "the display server did not start";
+        e2e::WindowManager wm(x);
+        if (!wm.ok())
+            GTEST_SKIP() << "openbox did not start";
+        e2e::Pondel app(x);
+        app.writeFile(QStringLiteral("SET"), serializeSettings(fiveFishSwimmingLeft()));
+        const std::optional<QString> window = app.start();
+        ASSERT_TRUE(window);
+        x.xdotool({QStringLiteral("windowminimize"), *window});
+        QThread::msleep(10000);
+        if (displayLost) {
+            x.kill();
+        } else {
+            x.requestClose(*window);
+        }
+        ASSERT_TRUE(app.waitForExit());
+        if (!displayLost)
+            EXPECT_EQ(app.process().exitCode(), 0);
+        EXPECT_GE(fishThatSwamFar(app.readFile(QStringLiteral("SET"))), 3);
+    }
 }
 
 TEST_F(UnseenTank, UnderTheScreenSaverItSleepsEndsByASignalAndWakesExact)
