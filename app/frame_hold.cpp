@@ -16,9 +16,7 @@ void holdFramesOnSignals(MainWindow& window)
         return;
     onSignals({SIGUSR1, SIGUSR2}, &window, [&window, folder](int sig) {
         if (sig == SIGUSR2) {
-            // Asleep, the tank starts its timers itself once it is seen.
-            if (!window.asleep())
-                window.Timer1->start();
+            window.startFrameTimer();
             return;
         }
         window.Timer1->stop();

@@ -23,6 +23,7 @@ namespace {
 // A sleeping tank still catches up once a minute: waking then has at most a minute to
 // run, and the display-loss copy of the record is never older.
 constexpr int kSleepBatchMs = 60000;
+constexpr std::int64_t kNeverDue = INT64_MAX;
 
 std::int64_t steadyMs()
 {
@@ -163,9 +164,10 @@ void MainWindow::setUnseen(bool unseen)
     if (unseen == asleep_ || unloaded_)
         return;
     if (unseen) {
-        // A stopped timer (the frame hold) answers -1: it is taken as due at once.
+        // A frame timer stopped (the frame hold) stays so: no tick of it falls due.
         const std::int64_t now = steadyMs();
-        due_ = {now + std::max(0, Timer1->remainingTime()), now + std::max(0, Timer2->remainingTime())};
+        due_ = {Timer1->isActive() ? now + std::max(0, Timer1->remainingTime()) : kNeverDue,
+                now + std::max(0, Timer2->remainingTime())};
         Timer1->stop();
         Timer2->stop();
         asleep_ = true;
@@ -182,8 +184,17 @@ void MainWindow::setUnseen(bool unseen)
     engine_.composeFrame();
     suisouView->showChanges(engine_.lastChanges());
     const std::int64_t now = steadyMs();
-    resumeTimer(Timer1, due_.frameTick, now, kFrameTickMs);
+    if (due_.frameTick != kNeverDue)
+        resumeTimer(Timer1, due_.frameTick, now, kFrameTickMs);
     resumeTimer(Timer2, due_.behaviourPeriod, now, kBehaviourPeriodMs);
+}
+
+void MainWindow::startFrameTimer()
+{
+    if (asleep_)
+        due_.frameTick = steadyMs() + kFrameTickMs;  // started once the tank is seen
+    else
+        Timer1->start();
 }
 
 void MainWindow::bringUpToDate()

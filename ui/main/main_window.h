@@ -57,6 +57,8 @@ public:
     // While asleep, runs the ticks and periods missed until now. Whatever reads or changes
     // the record outside the timers (a save, the settings applied) calls this first.
     void bringUpToDate();
+    // Starts the frame timer again after it was stopped; asleep, once the tank is seen.
+    void startFrameTimer();
 
     TankSettings& settings() { return settings_; }
     EngineState& engineState() { return state_; }
