@@ -72,11 +72,12 @@ class XServer : public Screen {
 public:
     // `depth` is the screen's colour depth; `extraArgs` go to Xvfb as they are
     // (`-extension MIT-SHM` starts a server without it).
-    explicit XServer(int depth = 24, const QStringList& extraArgs = {})
+    explicit XServer(int depth = 24, const QStringList& extraArgs = {}, QSize size = {1280, 1024})
     {
         display_ = startServer(process_, QStringLiteral("Xvfb"),
                                QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
-                                           QStringLiteral("1280x1024x%1").arg(depth)} + extraArgs);
+                                           QStringLiteral("%1x%2x%3").arg(size.width()).arg(size.height()).arg(depth)}
+                                   + extraArgs);
     }
 
     // Two monitors side by side, "default" on the left and "R" on the right, each 1280 x
@@ -295,11 +296,16 @@ private:
 // program picks Qt's wayland platform by itself, as it does for users.
 class Weston : public Screen {
 public:
-    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each. With a
+    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each (960 x 720
+    // at a scale above 1, which holds the window at every factor the tests use and keeps
+    // each screenshot within 3 million pixels). With a
     // `host`, the output is a 1280 x 1000 window at the origin of that X server (which has no
     // window manager), so xdotool there can press what Qt draws on title bars; Weston follows
-    // the pointer only once it has entered that window from the rows below.
-    explicit Weston(int scale = 1, const XServer* host = nullptr)
+    // the pointer only once it has entered that window from the rows below. With
+    // `twoOutputs` (and a host of at least 2000 x 900), two outputs side by side: "X1",
+    // 800 x 600 of scale 1, in the host's window at its origin, and "X2", 600 x 450 of
+    // scale 2, in a window of 1200 x 900 at (800, 0).
+    explicit Weston(int scale = 1, const XServer* host = nullptr, bool twoOutputs = false)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
             return;
@@ -314,16 +320,40 @@ public:
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
-        process_.start(QStringLiteral("weston"),
-                       {host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
-                        QStringLiteral("--use-pixman"),
-                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg((host ? 1000 : 1024) * scale),
-                        QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
+        QStringList args{host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+                         QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+                         QStringLiteral("--socket=") + socket_};
+        if (twoOutputs && host) {
+            const QString config = QDir(runtime_.path()).filePath(QStringLiteral("weston.ini"));
+            QFile f(config);
+            if (f.open(QIODevice::WriteOnly))
+                f.write("[output]\nname=X1\nmode=800x600\nscale=1\n[output]\nname=X2\nmode=600x450\nscale=2\n");
+            f.close();
+            args << QStringLiteral("--config=") + config << QStringLiteral("--output-count=2");
+        } else {
+            args << QStringLiteral("--width=%1").arg((scale > 1 ? 960 : 1280) * scale)
+                 << QStringLiteral("--height=%1").arg((scale > 1 ? 720 : host ? 1000 : 1024) * scale)
+                 << QStringLiteral("--scale=%1").arg(scale);
+        }
+        process_.start(QStringLiteral("weston"), args);
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
                                            && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },
                               15000, 50);
+        // Both outputs' windows open at the host's origin: the second goes beside the first.
+        if (ready_ && twoOutputs && host) {
+            QString second;
+            waitUntil(
+                [&] {
+                    for (const QByteArray& line : host->run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")}).split('\n'))
+                        if (line.contains("Compositor - X2"))
+                            second = QString::fromLatin1(line.trimmed().split(' ').value(0));
+                    return !second.isEmpty();
+                },
+                10000, 100);
+            ready_ = !second.isEmpty();
+            host->xdotool({QStringLiteral("windowmove"), second, QStringLiteral("800"), QStringLiteral("0")});
+        }
         // The desktop shell's client draws the background and panel a moment later.
         if (ready_)
             QThread::msleep(1000);
@@ -539,15 +569,17 @@ inline qint64 misfit(const QImage& screen, const QImage& expected, QPoint at)
     return n;
 }
 
-// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
-// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
-// not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
+// Where `expected` lies on the screen: every seventh of its rows (fewer in a large one)
+// is looked for whole in the screen's rows, and the place most rows agree on wins, so a
+// few damaged rows do not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
 // true place and its neighbours may tie, and the whole picture decides between them.
 inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
 {
     QHash<quint64, int> votes;
     const qsizetype rowBytes = qsizetype(expected.width()) * 4;
-    for (int r = 0; r < expected.height(); r += 7) {
+    // Every seventh row, but no more than about 32 rows of a large frame.
+    const int every = std::max(7, expected.height() / 32 | 1);
+    for (int r = 0; r < expected.height(); r += every) {
         const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
         for (int y = r; y < screen.height(); ++y) {
             const QByteArray row =
@@ -581,10 +613,15 @@ inline int pixelsDiffering(const QImage& a, const QImage& b, QRect area = {})
 {
     if (area.isNull())
         area = a.rect().intersected(b.rect());
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
     int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = area.left(); col <= area.right(); ++col)
+            n += ((p[col] ^ q[col]) & 0xFFFFFF) != 0;
+    }
     return n;
 }
 

@@ -89,17 +89,22 @@ void TankView::showChanges(const FrameChanges& changes)
         update();
         return;
     }
-    // At a fractional factor Qt rounds a place's edges to device pixels one way for what
-    // it repaints and another for what the frame's pixels cover: a margin makes the
-    // repainted area hold every device pixel a changed frame pixel covers. What is
-    // repainted beyond is painted the same as before (see paintEvent).
-    const int margin = wholePixelStep(screen()) == 1 ? 0 : 2;
+    // At a fractional factor Qt rounds a repainted place to the window system's pixels in
+    // one place (what it puts on the screen) and to device pixels in another (what the view
+    // paints): only places whose edges land on whole pixels of both repaint exactly. Where
+    // that grid is coarse the places are merely larger; where there is none, all of it.
+    const int step = wholePixelStep(screen(), 100);
+    if (step == 0) {
+        update();
+        return;
+    }
+    const QPoint origin = mapTo(window(), QPoint());
     // The places overlap and come in no order; QRegion::setRects would take them for
     // sorted, disjoint bands and build a region that misses some of them.
     QRegion region;
     for (const QRect& place : places)
-        region += place.adjusted(-margin, -margin, margin, margin);
-    update(region & rect());
+        region += alignedOutward(place, step, origin);
+    update(region);
 }
 
 void TankView::paintEvent(QPaintEvent* event)
@@ -119,8 +124,8 @@ void TankView::paintEvent(QPaintEvent* event)
     }
     // At a fractional factor the frame is scaled to the view's size in device pixels, as Qt
     // rounds it, once per frame, and laid pixel for pixel from the device pixel where Qt
-    // starts the view; only the repainted places are let through. Every device pixel then
-    // shows the same frame pixel however the places fall.
+    // starts the view. Every device pixel then shows the same frame pixel however the
+    // repainted places fall.
     const QTransform toDevice = p.deviceTransform();
     const double native = devicePixelRatioF() / factor;  // the window system's own scale
     const QPointF origin = toDevice.map(QPointF(0, 0)) / native;
@@ -130,12 +135,11 @@ void TankView::paintEvent(QPaintEvent* event)
         scaled_ = frame_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         scaledStale_ = false;
     }
-    const QTransform devicePixels = QTransform::fromTranslate(anchored.x(), anchored.y()) * toDevice.inverted();
-    for (const QRect& r : region) {
-        p.save();
-        p.setClipRect(r);
-        p.setWorldTransform(devicePixels);
-        p.drawImage(QPointF(0, 0), scaled_);
-        p.restore();
-    }
+    // The world transform that makes the device transform a mere move to `anchored`.
+    const QTransform devicePixels =
+        QTransform::fromTranslate(anchored.x(), anchored.y()) * toDevice.inverted() * p.worldTransform();
+    // Qt's own clip is what it repaints and puts on the screen, rounded its way: the frame
+    // is let through exactly there.
+    p.setWorldTransform(devicePixels);
+    p.drawImage(QPointF(0, 0), scaled_);
 }

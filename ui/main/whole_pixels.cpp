@@ -102,18 +102,35 @@ double qtScaleFactor(const QScreen* screen)
     return factor;
 }
 
-int wholePixelStep(const QScreen* screen)
+int wholePixelStep(const QScreen* screen, int most)
 {
     const double factor = qtScaleFactor(screen);
-    for (int step = 1; step <= 20; ++step)
+    for (int step = 1; step <= most; ++step)
         if (isWhole(step * factor))
             return step;
     return 0;
 }
 
+QRect alignedOutward(const QRect& r, int step, QPoint origin)
+{
+    if (step <= 1 || r.isEmpty())
+        return r;
+    auto floorTo = [step](int v) { return v >= 0 ? v / step * step : -((-v + step - 1) / step * step); };
+    const QRect w = r.translated(origin);
+    const int left = floorTo(w.left());
+    const int top = floorTo(w.top());
+    const int right = floorTo(w.left() + w.width() + step - 1);
+    const int bottom = floorTo(w.top() + w.height() + step - 1);
+    return QRect(left, top, right - left, bottom - top).translated(-origin);
+}
+
 void placeControlsOnWholePixels(QWidget& window)
 {
-    const double factor = qtScaleFactor(window.screen());
+    placeControlsOnWholePixels(window, qtScaleFactor(window.screen()));
+}
+
+void placeControlsOnWholePixels(QWidget& window, double factor)
+{
     for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (control->isWindow())
             continue;

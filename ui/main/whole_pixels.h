@@ -11,8 +11,12 @@ double qtScaleFactor(const QScreen* screen);
 
 // The smallest number of logical pixels, counted from the window's origin, that lands on
 // a whole device pixel at this screen's factor; 1 at whole-number factors, 0 where that
-// would take more than 20 (1.33 needs 100).
-int wholePixelStep(const QScreen* screen);
+// would take more than `most` (1.33 needs 100).
+int wholePixelStep(const QScreen* screen, int most = 20);
+
+// The smallest area on that grid that holds `r`; `origin` is where `r`'s coordinates
+// start, in the window's.
+QRect alignedOutward(const QRect& r, int step, QPoint origin = {});
 
 // At a fractional factor Qt turns a widget's area into device pixels by rounding its
 // place and its size each on their own, and paints it from its unrounded place: where
@@ -23,3 +27,5 @@ int wholePixelStep(const QScreen* screen);
 // one, so that both agree. Always works from the places the window laid out, so it can
 // run again after the window changes screens.
 void placeControlsOnWholePixels(QWidget& window);
+// The same at a given factor of Qt's own.
+void placeControlsOnWholePixels(QWidget& window, double factor);

@@ -206,10 +206,9 @@ void WaylandShmPresenter::present()
         else
             wl_surface_damage(surface_, r.x(), r.y(), r.width(), r.height());
     }
-    // Qt sets the scale of the output the window was on when it made the surface; the
-    // buffer is made for the output it is on now.
-    if ((scale_ != 1 || view_.devicePixelRatioF() != 1.0)
-        && wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+    // The surface may keep the scale of the output the window was on before: the buffer
+    // is made for the output it is on now.
+    if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
         wl_surface_set_buffer_scale(surface_, scale_);
     wl_surface_commit(surface_);
     wl_display_flush(display_);
