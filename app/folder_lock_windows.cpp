@@ -39,12 +39,12 @@ std::wstring nativePath(const QString& path)
 }
 
 // Others may open the file (to read who holds it, or to find the lock taken); only the
-// byte-range lock says who holds the folder. DELETE lets the holder remove the file while
-// it still holds the lock.
+// byte-range lock says who holds the folder. No DELETE access here: a handle that has it
+// keeps out every reader that does not share deletion, which is most of them.
 HANDLE openLockFile(const std::wstring& path)
 {
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, share, nullptr, OPEN_ALWAYS,
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     // A folder we may not write can still hold the lock of a tank that may: a lock needs
     // no write access.
@@ -86,6 +86,14 @@ HANDLE lockTheFolder(const QString& lockPath, bool& taken)
         return mutex;
     }
     return nullptr;
+}
+
+bool sameFile(HANDLE a, HANDLE b)
+{
+    BY_HANDLE_FILE_INFORMATION x = {}, y = {};
+    return GetFileInformationByHandle(a, &x) && GetFileInformationByHandle(b, &y)
+           && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh
+           && x.nFileIndexLow == y.nFileIndexLow;
 }
 
 bool deletePending(HANDLE h)
@@ -169,10 +177,19 @@ void FolderLock::release()
     if (file_ != -1) {
         HANDLE h = reinterpret_cast<HANDLE>(file_);
         // Marked for removal while still locked, so no one can lock the old file after we
-        // let it go: from now on it cannot be opened, and it goes with our handle. Marked
-        // through the handle, so a file someone made in its place is not touched.
-        FILE_DISPOSITION_INFO remove = {TRUE};
-        SetFileInformationByHandle(h, FileDispositionInfo, &remove, sizeof remove);
+        // let it go: from now on it cannot be opened, and it goes with our handles. Only
+        // while the name still is the file we locked, so a file someone made in its place
+        // is not touched; a reader that keeps it open now leaves it for the next start.
+        HANDLE named = CreateFileW(nativePath(path_).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (named != INVALID_HANDLE_VALUE) {
+            if (sameFile(named, h)) {
+                FILE_DISPOSITION_INFO remove = {TRUE};
+                SetFileInformationByHandle(named, FileDispositionInfo, &remove, sizeof remove);
+            }
+            CloseHandle(named);
+        }
         unlockTheByte(h);
         CloseHandle(h);
     }
