@@ -13,6 +13,7 @@
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/settings/settings_session.h"
+#include "ui/settings/window_owner.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -92,10 +93,12 @@ void FileChooser::Form_Load()
     Text1->clear();
 
     placeControlsOnWholePixels(*this);
-    placeOnScreen();
     keepFixedSizeWindowsUnmaximized(*this);
-    if (QWindow* owner = session_.mainFrm().windowHandle())
-        windowHandle()->setTransientParent(owner);
+    if (SettingsDialog* dialog = session_.dialog())
+        setWindowOwner(*this, chooserOwner(session_.mainFrm(), *dialog));
+    else
+        setWindowOwner(*this, session_.mainFrm());
+    placeOnScreen();
     new FrameMarginWatcher(this, [this](const QMargins&) { placeOnScreen(); });
     show();
     Drive1->setFocus(Qt::OtherFocusReason);

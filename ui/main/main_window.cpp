@@ -4,6 +4,7 @@
 #include "ui/main/tank_view.h"
 #include "ui/main/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
+#include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
 
 #include <QCloseEvent>
@@ -78,9 +79,12 @@ void MainWindow::InitTankWindow()
     // frame around it, whatever their sizes.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
+    // Centred by its outer size: Windows knows the frame once the native window exists;
+    // an X11 window manager only after mapping, and there it counts as none.
+    winId();
     if (screen) {
         const QRect avail = screen->geometry();
-        const QSize outer = frameGeometry().size().expandedTo(size());
+        const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
         move(avail.x() + (avail.width() - outer.width()) / 2, avail.y() + (avail.height() - outer.height()) / 2);
     }
 

@@ -11,6 +11,7 @@
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_session.h"
 #include "ui/settings/spin_scroll_bar.h"
+#include "ui/settings/window_owner.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -225,6 +226,11 @@ void SettingsDialog::Form_Load()
     open_ = true;
     mainFrm_.setEnabled(false);
 
+    // The native window first: Windows knows its frame from then on, and the outer
+    // size is fitted to it. An X11 window manager tells it only once the window is
+    // mapped; the watcher below fits it again then.
+    keepFixedSizeWindowsUnmaximized(*this);
+    setWindowOwner(*this, mainFrm_);
     fitOuterSize(FrameMarginWatcher::marginsOf(this));
     centreOnScreen();
     fillFromRecord();
@@ -236,10 +242,6 @@ void SettingsDialog::Form_Load()
     com_AccDel->setEnabled(false);
     Combo1->setEnabled(false);
 
-    // Keep the dialog above the tank window without making it part of it.
-    keepFixedSizeWindowsUnmaximized(*this);
-    if (QWindow* owner = mainFrm_.windowHandle())
-        windowHandle()->setTransientParent(owner);
     new FrameMarginWatcher(this, [this](const QMargins& frame) {
         fitOuterSize(frame);
         centreOnScreen();
