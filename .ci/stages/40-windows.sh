@@ -87,25 +87,39 @@ PONDEL_WINDOWS_PROGRAM="$program_win\\pondel.exe" PONDEL_WINDOWS_PROBE="$build/t
     tee "$build/e2e-ci.log"
 grep -q '\[  PASSED  \] 2 tests' "$build/e2e-ci.log" || { say "the end-to-end runs did not pass"; exit 1; }
 
-# Uninstalling while the tank runs, as the Start menu starts it: the tank is closed the
-# normal way (SET written), then everything the installer put there goes, SET stays.
-say "uninstalling with the tank running"
+# Installing again and uninstalling while the tank runs, as the Start menu starts it:
+# each time the tank is closed the normal way (SET written) before any file is touched;
+# the uninstaller then removes everything the installer put there, and SET stays.
 wineserver -k 2>/dev/null || true
 appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
 tank_dir=$(winepath -u "$appdata\\Pondel")
-rm -f "$tank_dir/SET"
-(cd "$tank_dir" && exec wine "$program_dir/pondel.exe" >/dev/null 2>&1) &
-tank=$!
-for _ in $(seq 120); do [ -e "$tank_dir/SET.lock" ] && [ -e "$tank_dir/SET" ] && break; sleep 0.5; done
-[ -e "$tank_dir/SET" ] || { say "the tank did not start"; exit 1; }
-sleep 2
+start_tank() {
+    rm -f "$tank_dir/SET"
+    (cd "$tank_dir" && exec wine "$program_dir/pondel.exe" >/dev/null 2>&1) &
+    tank=$!
+    for _ in $(seq 120); do [ -e "$tank_dir/SET.lock" ] && [ -e "$tank_dir/SET" ] && break; sleep 0.5; done
+    [ -e "$tank_dir/SET.lock" ] || { say "the tank did not start"; exit 1; }
+    sleep 2
+}
+closed_normally() {
+    wait "$tank" || true
+    [ "$(stat -c %s "$tank_dir/SET")" -ge 190 ] || { say "$1: the tank was not closed the normal way (no record in SET)"; exit 1; }
+    [ ! -e "$tank_dir/SET.lock" ] || { say "$1: the tank left its lock"; exit 1; }
+}
+
+say "installing again over a running tank"
+start_tank
+wine "$setup" /S
+closed_normally "installing"
+[ -e "$program_dir/pondel.exe" ] || { say "installing over the tank left no pondel.exe"; exit 1; }
+
+say "uninstalling with the tank running"
+start_tank
 wine "$program_dir/uninstall.exe" /S
 # The uninstaller goes on from a copy of itself: wait for it to finish.
 for _ in $(seq 120); do [ ! -e "$program_dir/uninstall.exe" ] && break; sleep 0.5; done
-wait "$tank" || true
+closed_normally "uninstalling"
 left=$(find "$program_dir" 2>/dev/null | head -n 5)
 [ -z "$left" ] || { say "the uninstaller left: $left"; exit 1; }
-[ "$(stat -c %s "$tank_dir/SET")" -ge 190 ] || { say "the tank was not closed the normal way: SET holds no record"; exit 1; }
-[ ! -e "$tank_dir/SET.lock" ] || { say "the tank left its lock"; exit 1; }
 
 say "passed in $(( $(date +%s) - started )) s"

