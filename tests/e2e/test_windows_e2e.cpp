@@ -240,7 +240,7 @@ const QString kDialog = QStringLiteral("設定");
 const QString kChooser = QStringLiteral("ﾀﾞｲｱﾛｸﾞ");
 
 // Wine in the prefix of WINEPREFIX, on `x`, inside a wine desktop of its own the size of
-// the screen, at `dpi`: Windows' own window management (owners, stacking, frames), which
+// the screen, with a task bar, at `dpi`: Windows' own window management (owners, stacking, frames), which
 // wine leaves to the window manager when it has windows on the X server itself.
 class WineDesktop {
 public:
@@ -248,9 +248,10 @@ public:
     {
         wine({QStringLiteral("wineserver"), QStringLiteral("-k")});
         wine({QStringLiteral("wineserver"), QStringLiteral("-w")});
+        // Wine gives the desktop named "shell" a task bar along its bottom edge.
         reg({QStringLiteral("HKCU\\Software\\Wine\\Explorer"), QStringLiteral("/v"), QStringLiteral("Desktop"),
-             QStringLiteral("/d"), QStringLiteral("pondel")});
-        reg({QStringLiteral("HKCU\\Software\\Wine\\Explorer\\Desktops"), QStringLiteral("/v"), QStringLiteral("pondel"),
+             QStringLiteral("/d"), QStringLiteral("shell")});
+        reg({QStringLiteral("HKCU\\Software\\Wine\\Explorer\\Desktops"), QStringLiteral("/v"), QStringLiteral("shell"),
              QStringLiteral("/d"), QStringLiteral("1280x1024")});
         reg({QStringLiteral("HKCU\\Control Panel\\Desktop"), QStringLiteral("/v"), QStringLiteral("LogPixels"),
              QStringLiteral("/t"), QStringLiteral("REG_DWORD"), QStringLiteral("/d"), QString::number(dpi)});
@@ -464,6 +465,21 @@ TEST(WindowsProgram, TheDialogsAreOwnedStayInFrontAndTakeTheirSizeAndPlaceFromTh
         d = desk.probe();
         EXPECT_LT(d.indexOf(kDialog), d.indexOf(kTank)) << "a click on the tank hid the dialog";
         EXPECT_LT(changedShare(dialogShown, x.screenshot(), dialog.outer), 0.15) << "the dialog is covered";
+
+        // So does the tank's button on the task bar (the window along the bottom edge; the
+        // dialog, owned, has no button of its own and the tank's is the first).
+        std::optional<QRect> taskBar;
+        for (const NativeWindow& w : d.windows)
+            if (w.title.isEmpty() && w.outer.bottom() == d.screen.height() - 1 && w.outer.width() == d.screen.width())
+                taskBar = w.outer;
+        EXPECT_TRUE(taskBar) << "no task bar";
+        if (taskBar) {
+            desk.click(QPoint(taskBar->left() + scaled(150), taskBar->center().y()));
+            QThread::msleep(500);
+            d = desk.probe();
+            EXPECT_LT(d.indexOf(kDialog), d.indexOf(kTank)) << "the task bar brought the tank in front";
+            EXPECT_LT(changedShare(dialogShown, x.screenshot(), dialog.outer), 0.15) << "the dialog is covered";
+        }
 
         if (dpi == 96) {
             // The uninstaller finds the tank running; it asks it to close, the open dialog
