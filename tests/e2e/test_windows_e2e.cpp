@@ -459,6 +459,9 @@ TEST(WindowsProgram, TheDialogsAreOwnedStayInFrontAndTakeTheirSizeAndPlaceFromTh
             EXPECT_LT(changedShare(dialogShown, x.screenshot(), dialog.outer), 0.15) << "the dialog is covered";
         }
 
+        if (const QString keep = qEnvironmentVariable("PONDEL_E2E_KEEP"); !keep.isEmpty())
+            x.screenshot().save(keep + QStringLiteral("/windows-dialog-%1dpi.png").arg(dpi));
+
         // A click on the disabled tank leaves the dialog in front.
         desk.click(t.client.center());
         QThread::msleep(500);
