@@ -7,7 +7,7 @@
 #include "app/signal_close.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
-#include "ui/main/wayland_title_bars.h"
+#include "ui/main/wayland/wayland_title_bars.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,6 +16,8 @@
 
 namespace {
 
+// No display could be opened (DisplayOpening says so).
+constexpr int kNoDisplay = 1;
 // A second start in the folder of a running tank ends with this status, SET untouched.
 constexpr int kTankAlreadyRunning = 1;
 // The record could not be stored at the end (the message box or stderr said why).
@@ -28,6 +30,9 @@ int main(int argc, char** argv)
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
 
+    // A termination signal at any moment ends the start with the status of what it was
+    // doing. While the display opens nothing is open yet that a close would store.
+    exitOnTerminationSignals(kNoDisplay);
     skipOpenGlWhereTheCompositorDrawsTitleBars(PONDEL_APP_ID);
     // The tank view may become a native window of its own; the menu bar beside it stays
     // drawn in the main window (on Wayland, in the main surface).
@@ -35,6 +40,9 @@ int main(int argc, char** argv)
     DisplayOpening opening;
     QApplication app(argc, argv);
     opening.release();
+    // From here on one waits for the window, which it closes as soon as it is there, or
+    // for the box that stands in for it.
+    holdTerminationSignals();
     // The desktop entry's name: Wayland's app_id, by which the desktop finds its icon and name.
     QGuiApplication::setDesktopFileName(QStringLiteral(PONDEL_APP_ID));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
@@ -43,10 +51,12 @@ int main(int argc, char** argv)
     Messenger messenger;
 
     // Two tanks on one SET would each write their own record at the end, and the last
-    // to close would undo the other. Where no lock can be had (a folder we may not
-    // write, a file system without locks) the tank starts without one, as before.
+    // to close would undo the other. Where no lock can be had (a file system without
+    // locks) the tank starts without one, as before.
     FolderLock lock(kSettingsFileName + QStringLiteral(".lock"));
     if (lock.acquire() == FolderLock::Outcome::HeldElsewhere) {
+        // Logout while the box waits ends this start as the box's OK does.
+        endBoxesOnTerminationSignals(kTankAlreadyRunning);
         messenger.show(QStringLiteral("このフォルダの水槽はもう動いています"), QStringLiteral("注意"));
         return kTankAlreadyRunning;
     }

@@ -8,6 +8,23 @@
 #include <csignal>
 #include <utility>
 
+void exitOnTerminationSignals(int status)
+{
+    exitOnSignals({SIGHUP, SIGTERM, SIGINT}, status);
+}
+
+void holdTerminationSignals()
+{
+    holdSignals({SIGHUP, SIGTERM, SIGINT});
+}
+
+void endBoxesOnTerminationSignals(int status)
+{
+    // Ends every event loop running, the box's among them.
+    onSignals({SIGHUP, SIGTERM, SIGINT}, QCoreApplication::instance(),
+              [status](int) { QCoreApplication::exit(status); });
+}
+
 void closeOnTerminationSignals(QWidget* window)
 {
     onSignals({SIGHUP, SIGTERM, SIGINT}, window, [window, closing = false](int) mutable {

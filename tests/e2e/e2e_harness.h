@@ -18,6 +18,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -71,38 +72,89 @@ class XServer : public Screen {
 public:
     // `depth` is the screen's colour depth; `extraArgs` go to Xvfb as they are
     // (`-extension MIT-SHM` starts a server without it).
-    explicit XServer(int depth = 24, const QStringList& extraArgs = {})
+    explicit XServer(int depth = 24, const QStringList& extraArgs = {}, QSize size = {1280, 1024})
     {
-        // Xvfb picks a free display itself and writes its number once it accepts
-        // clients, so tests started side by side never race for one. Without -noreset
-        // the server resets whenever its last client leaves, and drops a client that
-        // connects meanwhile: the program starting while an xdotool search ends.
-        process_.start(QStringLiteral("Xvfb"), QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                                           QStringLiteral("-noreset"), QStringLiteral("-screen"),
-                                                           QStringLiteral("0"), QStringLiteral("1280x1024x%1").arg(depth),
-                                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")}
-                                                   + extraArgs);
-        if (!process_.waitForStarted(5000))
+        display_ = startServer(process_, QStringLiteral("Xvfb"),
+                               QStringList{QStringLiteral("-screen"), QStringLiteral("0"),
+                                           QStringLiteral("%1x%2x%3").arg(size.width()).arg(size.height()).arg(depth)}
+                                   + extraArgs);
+    }
+
+    // Two monitors side by side, "default" on the left and "R" on the right, each 1280 x
+    // 1024, under openbox: Xephyr with Xinerama inside an Xvfb, since Qt sees a window
+    // change screens only through Xinerama, and a RandR monitor names the right one so
+    // that QT_SCREEN_SCALE_FACTORS can give it a scale of its own.
+    struct TwoMonitors {};
+    explicit XServer(TwoMonitors)
+    {
+        host_ = std::make_unique<QProcess>();
+        const QString host = startServer(*host_, QStringLiteral("Xvfb"),
+                                         {QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("2600x1100x24")});
+        if (host.isEmpty())
             return;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), host);
+        process_.setProcessEnvironment(env);
+        display_ = startServer(process_, QStringLiteral("Xephyr"),
+                               {QStringLiteral("+xinerama"), QStringLiteral("-screen"), QStringLiteral("1280x1024"),
+                                QStringLiteral("-screen"), QStringLiteral("1280x1024")});
+        if (display_.isEmpty())
+            return;
+        const bool named = waitUntil(
+            [&] {
+                run(QStringLiteral("xrandr"), {QStringLiteral("--setmonitor"), QStringLiteral("R"),
+                                               QStringLiteral("1280/339x1024/271+1280+0"), QStringLiteral("none")});
+                return run(QStringLiteral("xrandr"), {QStringLiteral("--listmonitors")}).contains(" R ");
+            },
+            10000, 200);
+        wm_ = std::make_unique<QProcess>();
+        auto wmEnv = QProcessEnvironment::systemEnvironment();
+        wmEnv.insert(QStringLiteral("DISPLAY"), display_);
+        wm_->setProcessEnvironment(wmEnv);
+        wm_->start(QStringLiteral("openbox"), {});
+        // openbox says so on the root window once it manages the screen.
+        const bool managed = wm_->waitForStarted(5000) && waitUntil(
+            [&] {
+                return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                    .contains("window id");
+            },
+            10000, 100);
+        if (!named || !managed)
+            display_.clear();
+    }
+    ~XServer() override
+    {
+        for (QProcess* p : {wm_.get(), &process_, host_.get()}) {
+            if (!p)
+                continue;
+            p->terminate();
+            if (!p->waitForFinished(3000))
+                p->kill();
+            p->waitForFinished(1000);
+        }
+    }
+    // Starts a server that picks a free display itself and writes its number once it
+    // accepts clients, so tests started side by side never race for one. Without -noreset
+    // the server resets whenever its last client leaves, and drops a client that connects
+    // meanwhile: the program starting while an xdotool search ends. Empty on failure.
+    static QString startServer(QProcess& process, const QString& program, const QStringList& args)
+    {
+        process.start(program, QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-noreset"),
+                                           QStringLiteral("-nolisten"), QStringLiteral("tcp")}
+                                   + args);
+        if (!process.waitForStarted(5000))
+            return {};
         QByteArray out;
         waitUntil(
             [&] {
-                process_.waitForReadyRead(100);
-                out += process_.readAllStandardOutput();
-                return out.contains('\n') || process_.state() == QProcess::NotRunning;
+                process.waitForReadyRead(100);
+                out += process.readAllStandardOutput();
+                return out.contains('\n') || process.state() == QProcess::NotRunning;
             },
             15000, 1);
         bool ok = false;
         const int n = out.trimmed().toInt(&ok);
-        if (ok && process_.state() == QProcess::Running)
-            display_ = QStringLiteral(":%1").arg(n);
-    }
-    ~XServer() override
-    {
-        process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
-        process_.waitForFinished(1000);
+        return ok && process.state() == QProcess::Running ? QStringLiteral(":%1").arg(n) : QString();
     }
     bool ok() const override { return !display_.isEmpty(); }
     const QString& display() const { return display_; }
@@ -236,17 +288,24 @@ public:
 private:
     QProcess process_;
     QString display_;
+    std::unique_ptr<QProcess> host_;  // the Xvfb an Xephyr runs in
+    std::unique_ptr<QProcess> wm_;
 };
 
 // Weston's headless backend with the pixman renderer, as a Wayland session has it: the
 // program picks Qt's wayland platform by itself, as it does for users.
 class Weston : public Screen {
 public:
-    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each. With a
+    // `scale` is the output's: a 1280 x 1024 desktop of scale x scale pixels each (960 x 720
+    // at a scale above 1, which holds the window at every factor the tests use and keeps
+    // each screenshot within 3 million pixels). With a
     // `host`, the output is a 1280 x 1000 window at the origin of that X server (which has no
     // window manager), so xdotool there can press what Qt draws on title bars; Weston follows
-    // the pointer only once it has entered that window from the rows below.
-    explicit Weston(int scale = 1, const XServer* host = nullptr)
+    // the pointer only once it has entered that window from the rows below. With
+    // `twoOutputs` (and a host of at least 2000 x 900), two outputs side by side: "X1",
+    // 800 x 600 of scale 1, in the host's window at its origin, and "X2", 600 x 450 of
+    // scale 2, in a window of 1200 x 900 at (800, 0).
+    explicit Weston(int scale = 1, const XServer* host = nullptr, bool twoOutputs = false)
     {
         if (QStandardPaths::findExecutable(QStringLiteral("weston")).isEmpty())
             return;
@@ -261,16 +320,40 @@ public:
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::MergedChannels);
         // --debug lets weston-screenshooter take the screen; no idle lock in a long run.
-        process_.start(QStringLiteral("weston"),
-                       {host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
-                        QStringLiteral("--use-pixman"),
-                        QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
-                        QStringLiteral("--width=%1").arg(1280 * scale), QStringLiteral("--height=%1").arg((host ? 1000 : 1024) * scale),
-                        QStringLiteral("--scale=%1").arg(scale), QStringLiteral("--socket=") + socket_});
+        QStringList args{host ? QStringLiteral("--backend=x11-backend.so") : QStringLiteral("--backend=headless-backend.so"),
+                         QStringLiteral("--use-pixman"), QStringLiteral("--debug"), QStringLiteral("--idle-time=0"),
+                         QStringLiteral("--socket=") + socket_};
+        if (twoOutputs && host) {
+            const QString config = QDir(runtime_.path()).filePath(QStringLiteral("weston.ini"));
+            QFile f(config);
+            if (f.open(QIODevice::WriteOnly))
+                f.write("[output]\nname=X1\nmode=800x600\nscale=1\n[output]\nname=X2\nmode=600x450\nscale=2\n");
+            f.close();
+            args << QStringLiteral("--config=") + config << QStringLiteral("--output-count=2");
+        } else {
+            args << QStringLiteral("--width=%1").arg((scale > 1 ? 960 : 1280) * scale)
+                 << QStringLiteral("--height=%1").arg((scale > 1 ? 720 : host ? 1000 : 1024) * scale)
+                 << QStringLiteral("--scale=%1").arg(scale);
+        }
+        process_.start(QStringLiteral("weston"), args);
         ready_ = process_.waitForStarted(5000)
                  && waitUntil([&] { return QFile::exists(QDir(runtime_.path()).filePath(socket_ + ".lock"))
                                            && QFile::exists(QDir(runtime_.path()).filePath(socket_)); },
                               15000, 50);
+        // Both outputs' windows open at the host's origin: the second goes beside the first.
+        if (ready_ && twoOutputs && host) {
+            QString second;
+            waitUntil(
+                [&] {
+                    for (const QByteArray& line : host->run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-children")}).split('\n'))
+                        if (line.contains("Compositor - X2"))
+                            second = QString::fromLatin1(line.trimmed().split(' ').value(0));
+                    return !second.isEmpty();
+                },
+                10000, 100);
+            ready_ = !second.isEmpty();
+            host->xdotool({QStringLiteral("windowmove"), second, QStringLiteral("800"), QStringLiteral("0")});
+        }
         // The desktop shell's client draws the background and panel a moment later.
         if (ready_)
             QThread::msleep(1000);
@@ -403,14 +486,33 @@ private:
     std::optional<QString> window_;
 };
 
-// Where `expected` lies on the screen: every seventh of its rows is looked for whole in
-// the screen's rows, and the place most rows agree on wins, so a few damaged rows do
-// not mislead it. Odd and even rows both count: scaled frames repeat each row.
+// Pixels of `expected` that differ from the screen when it lies at `at`; every pixel
+// past the screen's edge counts.
+inline qint64 misfit(const QImage& screen, const QImage& expected, QPoint at)
+{
+    const QRect place(at, expected.size());
+    const QRect seen = place & screen.rect();
+    qint64 n = qint64(expected.width()) * expected.height() - qint64(seen.width()) * seen.height();
+    for (int y = seen.top(); y <= seen.bottom(); ++y) {
+        const auto* s = reinterpret_cast<const QRgb*>(screen.constScanLine(y));
+        const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y - at.y()));
+        for (int x = seen.left(); x <= seen.right(); ++x)
+            n += ((s[x] ^ e[x - at.x()]) & 0xFFFFFF) != 0;
+    }
+    return n;
+}
+
+// Where `expected` lies on the screen: every seventh of its rows (fewer in a large one)
+// is looked for whole in the screen's rows, and the place most rows agree on wins, so a
+// few damaged rows do not mislead it. Odd and even rows both count: scaled frames repeat each row, so the
+// true place and its neighbours may tie, and the whole picture decides between them.
 inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected)
 {
     QHash<quint64, int> votes;
     const qsizetype rowBytes = qsizetype(expected.width()) * 4;
-    for (int r = 0; r < expected.height(); r += 7) {
+    // Every seventh row, but no more than about 32 rows of a large frame.
+    const int every = std::max(7, expected.height() / 32 | 1);
+    for (int r = 0; r < expected.height(); r += every) {
         const QByteArray needle(reinterpret_cast<const char*>(expected.constScanLine(r)), rowBytes);
         for (int y = r; y < screen.height(); ++y) {
             const QByteArray row =
@@ -420,13 +522,21 @@ inline std::optional<QPoint> locate(const QImage& screen, const QImage& expected
                     ++votes[(quint64(at / 4) << 32) | quint64(y - r)];
         }
     }
-    std::optional<QPoint> best;
     int most = 0;
-    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
-        if (it.value() > most) {
-            most = it.value();
-            best = QPoint(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+    for (const int v : votes)
+        most = std::max(most, v);
+    std::optional<QPoint> best;
+    qint64 fewest = 0;
+    for (auto it = votes.cbegin(); it != votes.cend(); ++it) {
+        if (it.value() < most)
+            continue;
+        const QPoint at(int(it.key() >> 32), int(it.key() & 0xFFFFFFFF));
+        const qint64 wrong = misfit(screen, expected, at);
+        if (!best || wrong < fewest || (wrong == fewest && (at.y() < best->y() || (at.y() == best->y() && at.x() < best->x())))) {
+            best = at;
+            fewest = wrong;
         }
+    }
     return best;
 }
 
@@ -436,10 +546,15 @@ inline int pixelsDiffering(const QImage& a, const QImage& b, QRect area = {})
 {
     if (area.isNull())
         area = a.rect().intersected(b.rect());
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
     int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = area.left(); col <= area.right(); ++col)
+            n += ((p[col] ^ q[col]) & 0xFFFFFF) != 0;
+    }
     return n;
 }
 

@@ -28,6 +28,13 @@ struct DisplayPath {
     // On Wayland: Weston shows its output in an X server's window, and the check counts the
     // title bar's buttons once the tank is found and drags the window by its title.
     bool titleBarOnHost = false;
+    // On X11: two monitors side by side under a window manager; after a few checks the
+    // window moves to the right one, where a tank pixel is this many screen pixels.
+    bool twoMonitors = false;
+    double movedScale = 0;
+    // On Wayland: Weston's two outputs of scales 1 and 2 in an X server's windows; the
+    // window starts on the output of `scale` and is dragged by its title to the other.
+    bool twoOutputs = false;
 };
 
 std::ostream& operator<<(std::ostream& os, const DisplayPath& p) { return os << p.name; }
@@ -62,14 +69,32 @@ protected:
         const DisplayPath& p = GetParam();
         if (p.titleBarOnHost)
             host = std::make_unique<e2e::XServer>();
+        if (p.twoOutputs)
+            host = std::make_unique<e2e::XServer>(24, QStringList{}, QSize(2000, 900));
         if (p.wayland)
-            screen = std::make_unique<e2e::Weston>(p.westonScale, host.get());
+            screen = std::make_unique<e2e::Weston>(p.westonScale, host.get(), p.twoOutputs);
+        else if (p.twoMonitors)
+            screen = std::make_unique<e2e::XServer>(e2e::XServer::TwoMonitors{});
         else
             screen = std::make_unique<e2e::XServer>(p.depth, p.serverArgs);
         if (!screen->ok())
             GTEST_SKIP() << "the display server did not start";
-        if (host)
+        if (host && !p.twoOutputs)
             parkPointer();
+    }
+    // The whole screen: with two outputs, the host's, where both are shown side by side.
+    QImage screenshot() const { return GetParam().twoOutputs ? host->screenshot() : screen->screenshot(); }
+    // Drags with the host's pointer, entering the place first so that Weston follows it.
+    void drag(QPoint from, QPoint to) const
+    {
+        auto at = [](QPoint p) { return QStringList{QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y()),
+                                                    QStringLiteral("sleep"), QStringLiteral("0.2")}; };
+        QStringList steps = at(from + QPoint(-20, 20)) + at(from) + at(from + QPoint(1, 1));
+        steps << QStringLiteral("mousedown") << QStringLiteral("1");
+        for (int i = 1; i <= 4; ++i)
+            steps += at(from + (to - from) * i / 4);
+        steps << QStringLiteral("mouseup") << QStringLiteral("1") << QStringLiteral("sleep") << QStringLiteral("0.3");
+        host->xdotool(steps);
     }
     // Weston draws its pointer into the screenshots: it waits in the desktop's corner.
     void parkPointer()
@@ -98,20 +123,56 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
     if (p.wayland) {
         env << QStringLiteral("WAYLAND_DEBUG=client");
         app.logErrorsTo(wire);
-        desktop = keepBits(screen->screenshot(), p.bits);
+        desktop = keepBits(screenshot(), p.bits);
     }
-    ASSERT_TRUE(app.start(env));
+    // Weston opens the window on the output under the pointer.
+    if (p.twoOutputs)
+        host->xdotool({QStringLiteral("mousemove"), p.scale > 1 ? QStringLiteral("1400") : QStringLiteral("400"),
+                       QStringLiteral("300")});
+    const std::optional<QString> window = app.start(env);
+    ASSERT_TRUE(window);
     const QString frameFile = QDir(hold.path()).filePath(QStringLiteral("frame.png"));
     ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(QDir(hold.path()).filePath(QStringLiteral("ready"))); },
                                15000));
     const auto pid = pid_t(app.process().processId());
+    // Weston draws its pointer into the screenshots: into the corner of that output.
+    if (p.twoOutputs)
+        host->xdotool({QStringLiteral("mousemove"), p.scale > 1 ? QStringLiteral("1995") : QStringLiteral("795"),
+                       p.scale > 1 ? QStringLiteral("895") : QStringLiteral("595")});
 
     QElapsedTimer running;
     running.start();
     int checks = 0;
-    std::optional<QPoint> at;  // the window stays where it is
+    std::optional<QPoint> at;  // the window stays where it is, but for a move
     int unseen = 0;
-    while (running.elapsed() < 15000 || checks < 5) {
+    double scale = p.scale;
+    bool moved = false;
+    while (running.elapsed() < 15000 || checks < 5 || (p.movedScale > 0 && !moved) || (moved && checks < 8)) {
+        if (p.movedScale > 0 && !moved && checks == 4) {
+            // To the other monitor, where the window must take its size at the new ratio.
+            if (p.twoOutputs) {
+                // Weston moves a dragged window only while the pointer is in the output it
+                // was pressed in: to the edge, then on from the part on the other output.
+                if (p.scale > 1) {
+                    const QPoint title = *at + QPoint(200, -66);
+                    drag(title, QPoint(806, title.y()));
+                    drag(QPoint(760, title.y() / 2), QPoint(100, title.y() / 2));
+                } else {
+                    const QPoint title = *at + QPoint(100, -33);
+                    drag(title, QPoint(795, 60));
+                    drag(QPoint(900, 120), QPoint(1200, 120));
+                }
+                host->xdotool({QStringLiteral("mousemove"), p.scale > 1 ? QStringLiteral("795") : QStringLiteral("1995"),
+                               p.scale > 1 ? QStringLiteral("595") : QStringLiteral("895")});
+            } else {
+                dynamic_cast<e2e::XServer&>(*screen).xdotool(
+                    {QStringLiteral("windowmove"), *window, QStringLiteral("1500"), QStringLiteral("200")});
+            }
+            moved = true;
+            scale = p.movedScale;
+            at.reset();
+            unseen = 0;
+        }
         QThread::msleep(1000);
         ::kill(pid, SIGUSR1);
         ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(frameFile); }, 10000))
@@ -121,8 +182,8 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         QFile::remove(frameFile);
         ASSERT_EQ(frame.size(), QSize(500, 300));
         const QImage expected =
-            keepBits(frame.scaled((QSizeF(frame.size()) * p.scale).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation), p.bits);
-        const QImage shot = keepBits(screen->screenshot(), p.bits);
+            keepBits(frame.scaled((QSizeF(frame.size()) * scale).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation), p.bits);
+        const QImage shot = keepBits(screenshot(), p.bits);
         ::kill(pid, SIGUSR2);
         ASSERT_FALSE(shot.isNull()) << "a screenshot";
 
@@ -134,7 +195,7 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
             if (!at && qEnvironmentVariableIsSet("PONDEL_E2E_KEEP"))
                 shot.save(QStringLiteral("%1/%2-nowhere.png").arg(qEnvironmentVariable("PONDEL_E2E_KEEP"), QLatin1String(p.name)));
             ASSERT_TRUE(at) << "the tank is nowhere on the screen";
-            if (p.wayland) {
+            if (p.wayland && !p.twoOutputs) {
                 // Weston draws no title bar; Qt must, in the rows above the menu bar.
                 const QRect titleBar(at->x(), at->y() - int(e2e::kMenuBarHeight * p.scale) - 16, expected.width(), 8);
                 EXPECT_GT(e2e::pixelsDiffering(shot, desktop, titleBar), titleBar.width() * titleBar.height() * 9 / 10)
@@ -142,6 +203,8 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
             }
         }
         ASSERT_TRUE(at) << "the tank is nowhere on the screen at check " << checks;
+        if (moved)
+            EXPECT_EQ(at->x() >= (p.twoOutputs ? 800 : 1280), p.movedScale > p.scale) << "the tank on the other monitor";
         const QImage shown = shot.copy(QRect(*at, expected.size()));
         const int wrong = e2e::pixelsDiffering(shown, expected);
         if (wrong != 0 && qEnvironmentVariableIsSet("PONDEL_E2E_KEEP")) {
@@ -234,6 +297,18 @@ INSTANTIATE_TEST_SUITE_P(
                       // Fractional factors: what users set for 125 to 175 per cent.
                       DisplayPath{.name = "X11Scale1_25", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.25")}, .scale = 1.25},
                       DisplayPath{.name = "X11Scale1_5", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.5")}, .scale = 1.5},
+                      // The coarsest whole-pixel grid a user meets, and none at all.
+                      DisplayPath{.name = "X11Scale1_1", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.1")}, .scale = 1.1},
+                      DisplayPath{.name = "X11Scale1_33", .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.33")}, .scale = 1.33},
+                      // A laptop and its external monitor: moved both ways between scales 1 and 2.
+                      DisplayPath{.name = "X11MovedToScale2", .programEnv = {QStringLiteral("QT_SCREEN_SCALE_FACTORS=default=1;R=2")},
+                                  .twoMonitors = true, .movedScale = 2},
+                      DisplayPath{.name = "X11MovedToScale1", .programEnv = {QStringLiteral("QT_SCREEN_SCALE_FACTORS=default=2;R=1")},
+                                  .scale = 2, .twoMonitors = true, .movedScale = 1},
+                      DisplayPath{.name = "WaylandMovedToScale2", .wayland = true, .subsurface = true, .movedScale = 2,
+                                  .twoOutputs = true},
+                      DisplayPath{.name = "WaylandMovedToScale1", .wayland = true, .scale = 2, .subsurface = true,
+                                  .movedScale = 1, .twoOutputs = true},
                       DisplayPath{.name = "WaylandOutput2Scale1_25", .wayland = true,
                                   .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.25")}, .scale = 2.5, .westonScale = 2},
                       DisplayPath{.name = "WaylandOutput2Scale1_5", .wayland = true,

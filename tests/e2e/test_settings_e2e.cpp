@@ -156,4 +156,28 @@ TEST_F(SettingsEndToEnd, TheTankIsWholeAgainWhenTheDialogClosesOverIt)
     EXPECT_TRUE(isOneOf(after, frames)) << e2e::pixelsDiffering(after, frames[0]) << " pixels differ from frame 0";
 }
 
+// Dragged to a monitor of twice the scale, the settings dialog stays there and takes its
+// size at the new ratio; its frame's margins change in logical pixels on the way, which
+// must not put it back in the middle of the tank's screen.
+TEST(SettingsOnTwoMonitors, TheDialogMovedToAMonitorOfAnotherScaleStaysThereAtItsSize)
+{
+    const e2e::XServer x(e2e::XServer::TwoMonitors{});
+    if (!x.ok())
+        GTEST_SKIP() << "no two monitors";
+    e2e::Pondel app(x);
+    ASSERT_TRUE(app.start({QStringLiteral("QT_SCREEN_SCALE_FACTORS=default=1;R=2")}));
+    x.menuFirstItem(app.window(), e2e::kMenuSetX);  // "設定" > "数＆種類"
+    const auto dialog = x.waitForWindow(QStringLiteral("設定"), 5000);
+    ASSERT_TRUE(dialog);
+    const QRect before = x.geometry(*dialog);
+    x.xdotool({QStringLiteral("windowmove"), *dialog, QStringLiteral("1600"), QStringLiteral("200")});
+    QRect after;
+    EXPECT_TRUE(e2e::waitUntil([&] { return (after = x.geometry(*dialog)).width() >= 2 * before.width() - 2; }, 5000))
+        << "the dialog is " << after.width() << " wide, was " << before.width();
+    QThread::msleep(500);
+    after = x.geometry(*dialog);
+    EXPECT_GE(after.x(), 1280) << "the dialog went back to the left monitor";
+    EXPECT_LE(std::abs(after.width() - 2 * before.width()), 2);
+}
+
 }  // namespace

@@ -5,6 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <functional>
+#include <grp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -213,10 +221,23 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     first.writeFile("SET", serializeSettings(s));
     ASSERT_TRUE(first.start());
 
-    QProcess second;
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), x.display());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // Logout while the box saying so waits ends that start as its OK does. (Before any
+    // Return is typed: under Xvfb, boxes opened after xdotool typed one closed at once.)
+    for (const int sig : {SIGTERM, SIGHUP}) {
+        QProcess refused;
+        launch(refused, first.folder(), env);
+        ASSERT_TRUE(x.waitForWindow(QStringLiteral("注意")));
+        ::kill(static_cast<pid_t>(refused.processId()), sig);
+        ASSERT_TRUE(refused.waitForFinished(10000));
+        EXPECT_EQ(refused.exitStatus(), QProcess::NormalExit) << "ended by signal " << sig;
+        EXPECT_EQ(refused.exitCode(), 1);
+        EXPECT_FALSE(x.findWindow(QStringLiteral("注意")));
+    }
+
+    QProcess second;
     launch(second, first.folder(), env);
     const auto box = x.waitForWindow(QStringLiteral("注意"));
     ASSERT_TRUE(box) << "the second start says a tank runs here";
@@ -236,10 +257,54 @@ TEST_F(StartAndEnd, ASecondTankInTheSameFolderSaysSoAndLeavesTheRecordToTheFirst
     EXPECT_EQ(saved.reserved, 4321);
 }
 
+// Runs the process as nobody when the tests run as root, for whom no permission stops
+// an open.
+void unprivileged(QProcess& p)
+{
+    if (::geteuid() != 0)
+        return;
+    p.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(126);
+    });
+}
+
+std::string whatIsAt(const QString& path)
+{
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return "nothing";
+    if (S_ISLNK(st.st_mode))
+        return "a link to " + QFile::symLinkTarget(path).toStdString();
+    return S_ISFIFO(st.st_mode) ? "a pipe" : S_ISDIR(st.st_mode) ? "a folder" : "a file";
+}
+
+// A start beside a running tank says so and ends with status 1.
+void expectRefused(const e2e::XServer& x, const QString& folder, bool asNobody)
+{
+    QProcess second;
+    auto env = QProcessEnvironment::systemEnvironment();
+    x.addTo(env);
+    if (asNobody)
+        unprivileged(second);
+    launch(second, folder, env);
+    const auto box = x.waitForWindow(QStringLiteral("注意"));
+    EXPECT_TRUE(box) << (second.state() == QProcess::Running ? "a second tank runs in the folder" : "no box");
+    if (box)
+        x.requestClose(*box);
+    if (!second.waitForFinished(10000))
+        second.kill();
+    second.waitForFinished(1000);
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 1);
+}
+
 // Only a lock that a live tank holds keeps a start out. What a SET.lock says, and who
 // wrote it, counts for nothing: one left empty by a crash or a full disk, one from a tank
 // on another machine (a USB stick, a network share), and one copied with its folder while
-// its tank runs.
+// its tank runs. Nor may a name that cannot be locked (a pipe that would block an open,
+// a link, a folder, a file a folder we may not write cannot get) let two tanks run:
+// each start takes the tank, and the next one beside it is refused.
 TEST_F(StartAndEnd, ALockNobodyHoldsIsTakenWhateverItSays)
 {
     e2e::XServer elsewhere;  // its own display, so every window found here is the new tank's
@@ -247,27 +312,64 @@ TEST_F(StartAndEnd, ALockNobodyHoldsIsTakenWhateverItSays)
     e2e::Pondel running(elsewhere);
     ASSERT_TRUE(running.start());
     ASSERT_TRUE(e2e::waitUntil([&] { return QFile::exists(running.path("SET.lock")); }, 5000));
+    const QByteArray copied = running.readFile("SET.lock");
+    const QByteArray otherHost = QByteArray::number(running.process().processId()) + "\npondel\nsome-other-host\n";
+    auto file = [](QByteArray bytes) {
+        return [bytes](const e2e::Pondel& app) { app.writeFile("SET.lock", bytes); };
+    };
+    auto shell = [](const char* command) {
+        return [command](const e2e::Pondel& app) {
+            QProcess sh;
+            sh.setWorkingDirectory(app.folder());
+            sh.start(QStringLiteral("sh"), {QStringLiteral("-c"), QLatin1String(command)});
+            sh.waitForFinished(5000);
+        };
+    };
     const struct {
         const char* what;
-        QByteArray lock;
+        std::function<void(const e2e::Pondel&)> prepare;
+        bool asNobody;    // where only an unprivileged open meets the trap
+        bool lockRemains;  // what the tank did not lock it leaves alone
     } cases[] = {
-        {"empty", {}},
-        {"another host", QByteArray::number(running.process().processId()) + "\npondel\nsome-other-host\n"},
-        {"copied from a running tank", running.readFile("SET.lock")},
+        {"empty", file({}), false, false},
+        {"another host", file(otherHost), false, false},
+        {"copied from a running tank", file(copied), false, false},
+        {"a pipe nobody may write", shell("chmod 777 . && mkfifo -m 444 SET.lock"), true, true},
+        {"a link to a file", shell("echo 1 > real.lock && ln -s real.lock SET.lock"), false, true},
+        {"a dangling link", shell("ln -s gone.lock SET.lock"), false, true},
+        {"a folder", shell("mkdir SET.lock"), false, true},
+        {"none, in a folder nobody may write", shell("touch SET && chmod 666 SET && chmod 555 ."), true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         e2e::Pondel app(x);
-        app.writeFile("SET.lock", c.lock);
-        ASSERT_TRUE(app.start()) << "refused to start";
+        c.prepare(app);
+        const std::string before = whatIsAt(app.path("SET.lock"));
+        if (c.asNobody)
+            unprivileged(app.process());
+        if (!app.start()) {
+            ADD_FAILURE() << "no tank window";
+            continue;
+        }
         EXPECT_FALSE(x.findWindow(QStringLiteral("注意")));
+        expectRefused(x, app.folder(), c.asNobody);
         x.click(app.window(), e2e::kMenuEndX, e2e::kMenuBarY);
         ASSERT_TRUE(app.waitForExit());
         EXPECT_EQ(app.process().exitCode(), 0);
-        EXPECT_FALSE(QFile::exists(app.path("SET.lock")));
+        EXPECT_EQ(whatIsAt(app.path("SET.lock")), c.lockRemains ? before : "nothing");
+        QFile::setPermissions(app.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
-    // Meanwhile the first tank kept its folder.
+
+    // Meanwhile the first tank kept its folder, even when its SET.lock is removed by
+    // hand: a start is still refused, and when the tank ends it leaves alone the
+    // SET.lock made in its place, which it never locked.
     EXPECT_TRUE(QFile::exists(running.path("SET.lock")));
+    ASSERT_TRUE(QFile::remove(running.path("SET.lock")));
+    expectRefused(x, running.folder(), false);
+    running.writeFile("SET.lock", "made by hand\n");
+    elsewhere.click(running.window(), e2e::kMenuEndX, e2e::kMenuBarY);
+    ASSERT_TRUE(running.waitForExit());
+    EXPECT_EQ(running.readFile("SET.lock"), "made by hand\n");
 }
 
 // Needs no X server: this is about having none.
@@ -299,6 +401,47 @@ TEST(NoDisplay, OneLineOnStderrAndStatusOneWithoutAnAbort)
         EXPECT_TRUE(p.readAllStandardOutput().isEmpty());
         EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath("SET")));
     }
+}
+
+// An X server that takes the connection and never answers holds the start inside the
+// display's opening: a termination signal there ends it with the status of a display
+// that could not be opened, not by the signal.
+TEST(NoDisplay, ASignalWhileTheDisplayOpensEndsTheStartWithStatusOne)
+{
+    int n = 90;
+    while (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) || QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+        ++n;
+    const QByteArray path = QStringLiteral("/tmp/.X11-unix/X%1").arg(n).toLatin1();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un where = {};
+    where.sun_family = AF_UNIX;
+    std::strncpy(where.sun_path, path.constData(), sizeof where.sun_path - 1);
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0 || ::listen(listener, 4) != 0) {
+        ::close(listener);
+        GTEST_SKIP() << "no socket can be made in /tmp/.X11-unix";
+    }
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(n));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QTemporaryDir folder;
+    QProcess p;
+    launch(p, folder.path(), env);
+    pollfd connecting = {listener, POLLIN, 0};
+    const bool connected = ::poll(&connecting, 1, 10000) == 1;
+    const int client = connected ? ::accept(listener, nullptr, nullptr) : -1;
+    QThread::msleep(300);  // its first request sent, it waits for the answer
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    const bool ended = p.waitForFinished(10000);
+    ::close(client);
+    ::close(listener);
+    ::unlink(path.constData());
+    ASSERT_TRUE(connected) << "the program never came to the display";
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath("SET")));
+    EXPECT_FALSE(QFile::exists(QDir(folder.path()).filePath("SET.lock")));
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "ui_test_fixture.h"
 
+#include "ui/main/whole_pixels.h"
+
+#include <QGroupBox>
+#include <QHash>
+
 #include "ui/chooser/drive_list.h"
 #include "ui/chooser/file_chooser.h"
 #include "ui/chooser/file_list.h"
@@ -96,6 +101,51 @@ TEST_F(Chooser, OpensCentredAtAThirdOfTheScreenWithItsControlsInPlace)
     // The settings dialog stays usable next to it.
     EXPECT_TRUE(d->isEnabled());
     EXPECT_FALSE(c->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+}
+
+// Every factor a user can set: each control keeps its size within a pixel and its place
+// within two, the rounding of its place plus its size meets the rounding of its far edge
+// (so its border is painted whole), and controls apart at factor 1 stay apart.
+TEST_F(Chooser, AtEveryScaleFactorBothDialogsKeepTheirControlsSizesAndLandOnWholePixels)
+{
+    SettingsDialog* d = openDialog();
+    FileChooser* c = pressAdd(d);
+    ASSERT_NE(c, nullptr);
+    for (QWidget* window : {static_cast<QWidget*>(d), static_cast<QWidget*>(c)}) {
+        const QList<QWidget*> controls = window->findChildren<QWidget*>();
+        auto inWindow = [window](const QWidget* w) { return QRect(w->mapTo(window, QPoint()), w->size()); };
+        QList<QWidget*> placed;
+        for (QWidget* w : controls)
+            if (w->parentWidget() == window || qobject_cast<QGroupBox*>(w->parentWidget()))
+                placed << w;
+        placeControlsOnWholePixels(*window, 1.0);
+        QHash<QWidget*, QRect> atOne;
+        for (QWidget* w : placed)
+            atOne[w] = inWindow(w);
+        for (const double factor : {1.1, 1.2, 1.25, 1.33, 1.5, 1.75, 2.0, 2.25, 2.5, 3.0}) {
+            placeControlsOnWholePixels(*window, factor);
+            const auto device = [factor](int v) { return qRound(v * factor); };
+            for (QWidget* w : placed) {
+                const QRect was = atOne[w];
+                const QRect now = inWindow(w);
+                const std::string what = window->objectName().toStdString() + "." + w->objectName().toStdString() + " at "
+                                         + std::to_string(factor);
+                EXPECT_LE(std::abs(now.width() - was.width()), 1) << what;
+                EXPECT_LE(std::abs(now.height() - was.height()), 1) << what;
+                EXPECT_LE((now.topLeft() - was.topLeft()).manhattanLength(), 4) << what;
+                EXPECT_EQ(device(now.x()) + device(now.width()), device(now.x() + now.width())) << what;
+                EXPECT_EQ(device(now.y()) + device(now.height()), device(now.y() + now.height())) << what;
+                for (QWidget* other : placed)
+                    if (other != w && !w->isAncestorOf(other) && !other->isAncestorOf(w)
+                        && !was.adjusted(-1, -1, 1, 1).intersects(atOne[other]))
+                        EXPECT_FALSE(now.intersects(inWindow(other))) << what << " meets " << other->objectName().toStdString();
+            }
+        }
+        // Back at factor 1, everything where the window laid it out.
+        placeControlsOnWholePixels(*window, 1.0);
+        for (QWidget* w : placed)
+            EXPECT_EQ(inWindow(w), atOne[w]) << w->objectName().toStdString();
+    }
 }
 
 TEST_F(Chooser, EachModeListsOnlyItsOwnFilesWithoutHiddenOnesOrFolders)

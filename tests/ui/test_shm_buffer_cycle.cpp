@@ -1,4 +1,4 @@
-#include "ui/main/shm_buffer_cycle.h"
+#include "ui/main/wayland/shm_buffer_cycle.h"
 
 #include <gtest/gtest.h>
 

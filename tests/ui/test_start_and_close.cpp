@@ -3,7 +3,7 @@
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
 #include "ui/main/tank_view.h"
-#include "ui/main/wayland_title_bars.h"
+#include "ui/main/wayland/wayland_title_bars.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,7 +7,8 @@
 #include "ui/chooser/folder_list.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
-#include "ui/main/wayland_fixed_size.h"
+#include "ui/main/wayland/wayland_fixed_size.h"
+#include "ui/main/pixel_ratio_follower.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
@@ -104,6 +105,7 @@ void FileChooser::Form_Load()
         placeOnScreen();
     new FrameMarginWatcher(this, [this](const QMargins&) { placeOnScreen(); });
     show();
+    followPixelRatio(*this, [this] { placeControlsOnWholePixels(*this); });
     Drive1->setFocus(Qt::OtherFocusReason);
     activateWindow();
 }

@@ -1,8 +1,9 @@
 #include "ui/main/main_window.h"
 
 #include "app/settings_file.h"
+#include "ui/main/pixel_ratio_follower.h"
 #include "ui/main/tank_view.h"
-#include "ui/main/wayland_fixed_size.h"
+#include "ui/main/wayland/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
@@ -71,14 +72,10 @@ void MainWindow::InitTankWindow()
     state_.twipsX = static_cast<std::int16_t>(std::lround(1440.0 / (dpiX > 0 ? dpiX : 96.0)));
     state_.twipsY = static_cast<std::int16_t>(std::lround(1440.0 / (dpiY > 0 ? dpiY : 96.0)));
 
-    // At a fractional scale the tank must start on a whole pixel to be shown exactly: the
-    // menu bar grows to the next one.
-    if (const int step = wholePixelStep(screen); step > 1)
-        menuBar()->setFixedHeight((menuBar()->sizeHint().height() + step - 1) / step * step);
     // The view is fixed at 500 x 300; the window takes exactly the menu bar and the
     // frame around it, whatever their sizes.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    adjustSize();
+    fitMenuBar();
     // Centred by its outer size. Windows knows the frame once the native window exists
     // (Qt counts it from then on) and the window is centred again by it; an X11 window
     // manager tells it only after mapping.
@@ -96,6 +93,23 @@ void MainWindow::InitTankWindow()
     scene_.prepareTankSurfaces();
     keepFixedSizeWindowsUnmaximized(*this);
     show();
+    followPixelRatio(*this, [this] {
+        fitMenuBar();
+        suisouView->pixelRatioChanged();
+    });
+}
+
+void MainWindow::fitMenuBar()
+{
+    // At a fractional scale the tank should start on a whole pixel: the menu bar grows to
+    // the next one where that is near.
+    const int step = wholePixelStep(screen());
+    const int natural = menuBar()->sizeHint().height();
+    if (step > 1)
+        menuBar()->setFixedHeight((natural + step - 1) / step * step);
+    else
+        menuBar()->setFixedHeight(natural);
+    adjustSize();
 }
 
 void MainWindow::mainFrm_Timer1_Timer()

@@ -70,6 +70,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void fitMenuBar();
+
     TankSettings& settings_;
     EngineState& state_;
     Messenger& messenger_;

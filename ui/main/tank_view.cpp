@@ -1,8 +1,8 @@
 #include "ui/main/tank_view.h"
 
-#include "ui/main/wayland_shm_presenter.h"
+#include "ui/main/wayland/wayland_shm_presenter.h"
 #include "ui/main/whole_pixels.h"
-#include "ui/main/x11_shm_presenter.h"
+#include "ui/main/x11/x11_shm_presenter.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -24,12 +24,34 @@ void TankView::showEvent(QShowEvent* event)
     if (triedDirect_)
         return;
     triedDirect_ = true;
+    pickPresenter();
+}
+
+void TankView::pickPresenter()
+{
     direct_ = X11ShmPresenter::create(*this, frame_.size());
     if (!direct_)
         direct_ = WaylandShmPresenter::create(*this, frame_.size());
     // Qt then leaves the window to us: an expose calls paintEvent, no backing store.
-    if (direct_)
-        setAttribute(Qt::WA_PaintOnScreen);
+    setAttribute(Qt::WA_PaintOnScreen, direct_ != nullptr);
+}
+
+void TankView::pixelRatioChanged()
+{
+    // Qt keeps a native child's place and size in device pixels across the change; a move
+    // there and back has them converted at the new ratio.
+    if (internalWinId()) {
+        const QPoint at = pos();
+        move(at + QPoint(1, 0));
+        move(at);
+    }
+    if (!triedDirect_)
+        return;
+    // The old presenter goes first: on X11 the frame image must leave its segment before
+    // a new one can take it.
+    direct_.reset();
+    pickPresenter();
+    update();
 }
 
 QPaintEngine* TankView::paintEngine() const
@@ -52,6 +74,7 @@ void TankView::prepareFrame()
 
 void TankView::showChanges(const FrameChanges& changes)
 {
+    scaledStale_ = true;
     const QRect whole = rect();
     const std::span<const QRect> places =
         changes.whole ? std::span<const QRect>(&whole, 1)
@@ -66,8 +89,15 @@ void TankView::showChanges(const FrameChanges& changes)
         update();
         return;
     }
-    // At a fractional scale factor only places on whole pixels repaint exactly.
-    const int step = wholePixelStep(screen());
+    // At a fractional factor Qt rounds a repainted place to the window system's pixels in
+    // one place (what it puts on the screen) and to device pixels in another (what the view
+    // paints): only places whose edges land on whole pixels of both repaint exactly. Where
+    // that grid is coarse the places are merely larger; where there is none, all of it.
+    const int step = wholePixelStep(screen(), 100);
+    if (step == 0) {
+        update();
+        return;
+    }
     const QPoint origin = mapTo(window(), QPoint());
     // The places overlap and come in no order; QRegion::setRects would take them for
     // sorted, disjoint bands and build a region that misses some of them.
@@ -86,6 +116,30 @@ void TankView::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter p(this);
-    for (const QRect& r : region)
-        p.drawImage(r, frame_, r);
+    const double factor = qtScaleFactor(screen());
+    if (wholePixelStep(screen()) == 1) {
+        for (const QRect& r : region)
+            p.drawImage(r, frame_, r);
+        return;
+    }
+    // At a fractional factor the frame is scaled to the view's size in device pixels, as Qt
+    // rounds it, once per frame, and laid pixel for pixel from the device pixel where Qt
+    // starts the view. Every device pixel then shows the same frame pixel however the
+    // repainted places fall.
+    const QTransform toDevice = p.deviceTransform();
+    const double native = devicePixelRatioF() / factor;  // the window system's own scale
+    const QPointF origin = toDevice.map(QPointF(0, 0)) / native;
+    const QPointF anchored = QPointF(qRound(origin.x()), qRound(origin.y())) * native;
+    const QSize size = QSize(qRound(width() * factor), qRound(height() * factor)) * native;
+    if (scaledStale_ || scaled_.size() != size) {
+        scaled_ = frame_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        scaledStale_ = false;
+    }
+    // The world transform that makes the device transform a mere move to `anchored`.
+    const QTransform devicePixels =
+        QTransform::fromTranslate(anchored.x(), anchored.y()) * toDevice.inverted() * p.worldTransform();
+    // Qt's own clip is what it repaints and puts on the screen, rounded its way: the frame
+    // is let through exactly there.
+    p.setWorldTransform(devicePixels);
+    p.drawImage(QPointF(0, 0), scaled_);
 }

@@ -26,6 +26,9 @@ public:
     void showChanges(const FrameChanges& changes);
     // Whether frames go to the screen past Qt's painting.
     bool showsDirectly() const { return direct_ != nullptr; }
+    // The window moved to a screen of another device pixel ratio: a presenter fits one
+    // ratio, so it is made again for the new one, or Qt paints where none can serve.
+    void pixelRatioChanged();
 
     QPaintEngine* paintEngine() const override;
 
@@ -34,9 +37,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void pickPresenter();
     void dropDirect();
 
     QImage& frame_;
     std::unique_ptr<FramePresenter> direct_;
     bool triedDirect_ = false;
+    // At a fractional scale factor: the frame at the view's size in device pixels.
+    QImage scaled_;
+    bool scaledStale_ = true;
 };

@@ -1,10 +1,13 @@
 #include "ui/main/whole_pixels.h"
 
+#include <QAbstractScrollArea>
 #include <QGroupBox>
 #include <QScreen>
+#include <QVariant>
 #include <QWidget>
 
 #include <cmath>
+#include <optional>
 
 #if PONDEL_WAYLAND_SHM
 #include <qpa/qplatformscreen.h>
@@ -12,9 +15,82 @@
 
 namespace {
 
-// Qt's own factor (QT_SCALE_FACTOR and the like): the screen's ratio over the window
-// system's, which on Wayland is the output's whole-number buffer scale.
-double qtFactor(const QScreen* screen)
+bool isWhole(double v)
+{
+    return std::abs(v - std::round(v)) < 1e-6;
+}
+
+// As Qt rounds a logical length or place to device pixels.
+int device(int logical, double factor)
+{
+    return qRound(logical * factor);
+}
+
+// A span [start, start + length) and its frame `inset` pixels inside both land on device
+// pixels without a gap or an overlap at their ends.
+bool agrees(int start, int length, int inset, double factor)
+{
+    auto ok = [factor](int s, int n) { return n <= 0 || device(s, factor) + device(n, factor) == device(s + n, factor); };
+    return ok(start, length) && (inset == 0 || ok(start + inset, length - 2 * inset));
+}
+
+// The nearest span to [start, start + length) that agrees, or none within reach.
+std::optional<std::pair<int, int>> agreeing(int start, int length, int inset, double factor)
+{
+    // Cheapest first: the size before the place, a pixel before two.
+    for (int cost = 0; cost <= 3; ++cost)
+        for (int dn : {0, -1, 1})
+            for (int ds : {0, -1, 1, -2, 2})
+                if (std::abs(dn) + std::abs(ds) == cost && agrees(start + ds, length + dn, inset, factor))
+                    return std::pair(start + ds, length + dn);
+    return std::nullopt;
+}
+
+int insetOf(const QWidget& control)
+{
+    const auto* framed = qobject_cast<const QAbstractScrollArea*>(&control);
+    return framed ? framed->frameWidth() : 0;
+}
+
+QRect fitted(const QRect& inWindow, int inset, double factor)
+{
+    QRect r = inWindow;
+    for (const bool horizontal : {true, false}) {
+        const int start = horizontal ? r.x() : r.y();
+        const int length = horizontal ? r.width() : r.height();
+        auto span = agreeing(start, length, inset, factor);
+        if (!span)
+            span = agreeing(start, length, 0, factor);
+        if (!span)
+            continue;
+        if (horizontal)
+            r = QRect(span->first, r.y(), span->second, r.height());
+        else
+            r = QRect(r.x(), span->first, r.width(), span->second);
+    }
+    return r;
+}
+
+// What the window laid out, unless the window placed the control anew since we moved it.
+QRect laidOut(const QWidget& control)
+{
+    const QVariant from = control.property("pondelLaidOut");
+    const QVariant placed = control.property("pondelPlaced");
+    return from.isValid() && placed.toRect() == control.geometry() ? from.toRect() : control.geometry();
+}
+
+void place(QWidget& control, QPoint parentOrigin, double factor)
+{
+    const QRect from = laidOut(control);
+    const QRect to = isWhole(factor) ? from : fitted(from.translated(parentOrigin), insetOf(control), factor).translated(-parentOrigin);
+    control.setGeometry(to);
+    control.setProperty("pondelLaidOut", from);
+    control.setProperty("pondelPlaced", to);
+}
+
+}  // namespace
+
+double qtScaleFactor(const QScreen* screen)
 {
     if (!screen)
         return 1.0;
@@ -26,65 +102,41 @@ double qtFactor(const QScreen* screen)
     return factor;
 }
 
-int floorTo(int v, int step)
+int wholePixelStep(const QScreen* screen, int most)
 {
-    return v >= 0 ? v / step * step : -((-v + step - 1) / step * step);
-}
-
-int nearestTo(int v, int step)
-{
-    return floorTo(v + step / 2, step);
-}
-
-void snap(QWidget& control, QPoint parentOrigin, int step)
-{
-    const QRect inWindow = control.geometry().translated(parentOrigin);
-    const int left = nearestTo(inWindow.left(), step);
-    const int top = nearestTo(inWindow.top(), step);
-    // A control's border is its outermost logical pixel on each side: the last one must
-    // start on a whole pixel too, or the viewport inside paints over the little of it that
-    // a fractional scale leaves.
-    const int right = std::max(left + step, nearestTo(inWindow.right(), step)) + 1;
-    const int bottom = std::max(top + step, nearestTo(inWindow.bottom(), step)) + 1;
-    control.setGeometry(QRect(left, top, right - left, bottom - top).translated(-parentOrigin));
-}
-
-}  // namespace
-
-int wholePixelStep(const QScreen* screen)
-{
-    const double factor = qtFactor(screen);
-    // Any factor a user sets is a short decimal; past 20 the grid would be coarser than
-    // the places it aligns, so such a factor keeps Qt's rounding.
-    for (int step = 1; step <= 20; ++step)
-        if (std::abs(step * factor - std::round(step * factor)) < 1e-6)
+    const double factor = qtScaleFactor(screen);
+    for (int step = 1; step <= most; ++step)
+        if (isWhole(step * factor))
             return step;
-    return 1;
+    return 0;
 }
 
 QRect alignedOutward(const QRect& r, int step, QPoint origin)
 {
     if (step <= 1 || r.isEmpty())
         return r;
+    auto floorTo = [step](int v) { return v >= 0 ? v / step * step : -((-v + step - 1) / step * step); };
     const QRect w = r.translated(origin);
-    const int left = floorTo(w.left(), step);
-    const int top = floorTo(w.top(), step);
-    const int right = floorTo(w.left() + w.width() + step - 1, step);
-    const int bottom = floorTo(w.top() + w.height() + step - 1, step);
+    const int left = floorTo(w.left());
+    const int top = floorTo(w.top());
+    const int right = floorTo(w.left() + w.width() + step - 1);
+    const int bottom = floorTo(w.top() + w.height() + step - 1);
     return QRect(left, top, right - left, bottom - top).translated(-origin);
 }
 
 void placeControlsOnWholePixels(QWidget& window)
 {
-    const int step = wholePixelStep(window.screen());
-    if (step <= 1)
-        return;
+    placeControlsOnWholePixels(window, qtScaleFactor(window.screen()));
+}
+
+void placeControlsOnWholePixels(QWidget& window, double factor)
+{
     for (QWidget* control : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (control->isWindow())
             continue;
-        snap(*control, QPoint(), step);
+        place(*control, QPoint(), factor);
         if (qobject_cast<QGroupBox*>(control))
             for (QWidget* inner : control->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                snap(*inner, control->pos(), step);
+                place(*inner, control->pos(), factor);
     }
 }

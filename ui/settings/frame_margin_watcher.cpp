@@ -5,7 +5,8 @@
 #include <QWindow>
 
 FrameMarginWatcher::FrameMarginWatcher(QWidget* window, std::function<void(const QMargins&)> changed)
-    : QObject(window), window_(window), changed_(std::move(changed)), last_(marginsOf(window))
+    : QObject(window), window_(window), changed_(std::move(changed)), last_(marginsOf(window)),
+      lastRatio_(window->devicePixelRatioF())
 {
     window->installEventFilter(this);
 }
@@ -24,10 +25,15 @@ bool FrameMarginWatcher::eventFilter(QObject* watched, QEvent* event)
         case QEvent::Move:
         case QEvent::Resize: {
             const QMargins now = marginsOf(window_);
-            if (now != last_) {
+            const double ratio = window_->devicePixelRatioF();
+            // Moved to a monitor of another scale, the same frame has other logical
+            // margins: the window stays where it was taken.
+            if (now != last_ && ratio == lastRatio_) {
                 last_ = now;
                 changed_(now);
             }
+            last_ = now;
+            lastRatio_ = ratio;
             break;
         }
         default:

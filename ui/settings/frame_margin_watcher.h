@@ -25,4 +25,5 @@ private:
     QWidget* window_;
     std::function<void(const QMargins&)> changed_;
     QMargins last_;
+    double lastRatio_;
 };

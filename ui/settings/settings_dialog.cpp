@@ -5,7 +5,8 @@
 #include "engine/tank_engine.h"
 #include "ui/main/main_window.h"
 #include "ui/main/messenger.h"
-#include "ui/main/wayland_fixed_size.h"
+#include "ui/main/wayland/wayland_fixed_size.h"
+#include "ui/main/pixel_ratio_follower.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/button_keys.h"
 #include "ui/settings/frame_margin_watcher.h"
@@ -252,6 +253,7 @@ void SettingsDialog::Form_Load()
     });
 
     show();
+    followPixelRatio(*this, [this] { fitOuterSize(FrameMarginWatcher::marginsOf(this)); });
     com_Set->setFocus(Qt::OtherFocusReason);
     activateWindow();
 }

@@ -1,4 +1,4 @@
-#include "ui/main/x11_shm_presenter.h"
+#include "ui/main/x11/x11_shm_presenter.h"
 
 #include <QImage>
 #include <QWidget>

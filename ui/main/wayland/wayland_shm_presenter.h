@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ui/main/frame_presenter.h"
-#include "ui/main/shm_buffer_cycle.h"
+#include "ui/main/wayland/shm_buffer_cycle.h"
 
 #include <QTimer>
 
@@ -24,7 +24,7 @@ struct wl_surface;
 // waiting at the next show: no frame callbacks and never a wait for the compositor.
 class WaylandShmPresenter final : public FramePresenter {
 public:
-    // Null where this cannot work: not on Wayland, a scale other than 1, no wl_shm or no
+    // Null where this cannot work: not on Wayland, a scale factor of Qt's own, no wl_shm or no
     // wl_subcompositor. Otherwise it has made `view` a native child, which Qt 6.4 cannot
     // paint on Wayland, so the view keeps this presenter for good.
     static std::unique_ptr<WaylandShmPresenter> create(QWidget& view, QSize frameSize);
@@ -45,6 +45,7 @@ private:
 
     QWidget& view_;
     QSize size_;
+    int scale_ = 1;  // buffer pixels to a frame pixel: the output's scale
     wl_display* display_ = nullptr;  // Qt's
     wl_event_queue* queue_ = nullptr;
     wl_registry* registry_ = nullptr;

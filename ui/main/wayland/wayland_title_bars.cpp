@@ -1,6 +1,6 @@
-#include "ui/main/wayland_title_bars.h"
+#include "ui/main/wayland/wayland_title_bars.h"
 
-#include "ui/main/wayland_decoration.h"
+#include "ui/main/wayland/wayland_decoration.h"
 
 #include <QByteArray>
 #include <QString>

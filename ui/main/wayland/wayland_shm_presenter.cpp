@@ -1,4 +1,6 @@
-#include "ui/main/wayland_shm_presenter.h"
+#include "ui/main/wayland/wayland_shm_presenter.h"
+
+#include "ui/main/whole_pixels.h"
 
 #include <QImage>
 #include <QWidget>
@@ -14,6 +16,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
 struct WaylandShmPresenter::Listeners {
@@ -49,8 +54,11 @@ WaylandShmPresenter::WaylandShmPresenter(QWidget& view, QSize frameSize)
 
 std::unique_ptr<WaylandShmPresenter> WaylandShmPresenter::create(QWidget& view, QSize frameSize)
 {
+    // On an output of whole-number scale the buffer has that many pixels to a frame pixel,
+    // as Qt's own painting would; Qt's own fractional factors are left to Qt.
+    const double ratio = view.devicePixelRatioF();
     if (frameSize.isEmpty() || !QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
-        || view.devicePixelRatioF() != 1.0)
+        || std::abs(qtScaleFactor(view.screen()) - 1.0) > 1e-6 || ratio < 1 || ratio != std::round(ratio))
         return nullptr;
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
     auto* display = static_cast<wl_display*>(native ? native->nativeResourceForIntegration("wl_display") : nullptr);
@@ -58,6 +66,7 @@ std::unique_ptr<WaylandShmPresenter> WaylandShmPresenter::create(QWidget& view, 
         return nullptr;
 
     std::unique_ptr<WaylandShmPresenter> p(new WaylandShmPresenter(view, frameSize));
+    p->scale_ = int(ratio);
     p->display_ = display;
     // Our objects' events go to a queue of our own: Qt's readers take them off the socket
     // but leave them to us, for the next show.
@@ -71,7 +80,7 @@ std::unique_ptr<WaylandShmPresenter> WaylandShmPresenter::create(QWidget& view, 
         return nullptr;
 
     // XRGB8888 is RGB32 in memory, and every compositor takes it.
-    p->slotBytes_ = std::size_t(frameSize.width()) * 4 * std::size_t(frameSize.height());
+    p->slotBytes_ = std::size_t(frameSize.width()) * 4 * std::size_t(frameSize.height()) * std::size_t(p->scale_ * p->scale_);
     const std::size_t poolBytes = p->slotBytes_ * ShmBufferCycle::kSlots;
     const int fd = memfd_create("pondel-tank", MFD_CLOEXEC);
     if (fd < 0)
@@ -128,13 +137,23 @@ void WaylandShmPresenter::show(QImage& frame, std::span<const QRect> places)
 void WaylandShmPresenter::copy(const QRegion& places, int slot)
 {
     const QRect common = frame_->rect() & QRect(QPoint(0, 0), size_);
-    const std::size_t stride = std::size_t(size_.width()) * 4;
+    const int n = scale_;
+    const std::size_t stride = std::size_t(size_.width() * n) * 4;
     unsigned char* base = pixels_ + slotBytes_ * std::size_t(slot);
     for (const QRect& place : places) {
         const QRect r = place & common;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            std::memcpy(base + std::size_t(y) * stride + std::size_t(r.x()) * 4, frame_->constScanLine(y) + r.x() * 4,
-                        std::size_t(r.width()) * 4);
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            const auto* from = reinterpret_cast<const std::uint32_t*>(frame_->constScanLine(y)) + r.x();
+            auto* to = reinterpret_cast<std::uint32_t*>(base + std::size_t(y * n) * stride) + r.x() * n;
+            if (n == 1) {
+                std::memcpy(to, from, std::size_t(r.width()) * 4);
+                continue;
+            }
+            for (int x = 0; x < r.width(); ++x)
+                std::fill_n(to + x * n, n, from[x]);
+            for (int row = 1; row < n; ++row)
+                std::memcpy(reinterpret_cast<unsigned char*>(to) + std::size_t(row) * stride, to, std::size_t(r.width() * n) * 4);
+        }
     }
 }
 
@@ -171,9 +190,9 @@ void WaylandShmPresenter::present()
     }
     wl_buffer*& buffer = buffers_[std::size_t(step->slot)];
     if (step->create) {
-        const int stride = size_.width() * 4;
-        buffer = wl_shm_pool_create_buffer(pool_, std::int32_t(slotBytes_ * std::size_t(step->slot)), size_.width(),
-                                           size_.height(), stride, WL_SHM_FORMAT_XRGB8888);
+        const int stride = size_.width() * scale_ * 4;
+        buffer = wl_shm_pool_create_buffer(pool_, std::int32_t(slotBytes_ * std::size_t(step->slot)), size_.width() * scale_,
+                                           size_.height() * scale_, stride, WL_SHM_FORMAT_XRGB8888);
         wl_buffer_add_listener(buffer, &Listeners::buffer, this);
     }
     copy(step->copy, step->slot);
@@ -183,15 +202,14 @@ void WaylandShmPresenter::present()
         wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION;
     for (const QRect& r : step->damage) {
         if (inBufferPixels)
-            wl_surface_damage_buffer(surface_, r.x(), r.y(), r.width(), r.height());
+            wl_surface_damage_buffer(surface_, r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
         else
             wl_surface_damage(surface_, r.x(), r.y(), r.width(), r.height());
     }
-    // On an output of another scale Qt would scale our buffer with the surface; the frame
-    // is meant pixel for pixel.
-    if (view_.devicePixelRatioF() != 1.0
-        && wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
-        wl_surface_set_buffer_scale(surface_, 1);
+    // The surface may keep the scale of the output the window was on before: the buffer
+    // is made for the output it is on now.
+    if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >= WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+        wl_surface_set_buffer_scale(surface_, scale_);
     wl_surface_commit(surface_);
     wl_display_flush(display_);
 }

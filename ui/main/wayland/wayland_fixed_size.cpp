@@ -1,4 +1,4 @@
-#include "ui/main/wayland_fixed_size.h"
+#include "ui/main/wayland/wayland_fixed_size.h"
 
 #include <QGuiApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "ui/main/wayland_decoration.h"
+#include "ui/main/wayland/wayland_decoration.h"
 
 #include <QtGlobal>
 

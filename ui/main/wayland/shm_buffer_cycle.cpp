@@ -1,4 +1,4 @@
-#include "ui/main/shm_buffer_cycle.h"
+#include "ui/main/wayland/shm_buffer_cycle.h"
 
 ShmBufferCycle::ShmBufferCycle(QSize size) : whole_(QPoint(0, 0), size), unshown_(whole_) {}
 
