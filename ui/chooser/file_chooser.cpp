@@ -117,7 +117,7 @@ void FileChooser::placeOnScreen()
         return;
     const QRect area = screen->geometry();
     const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + area.height() / 3);
+    FrameMarginWatcher::moveFrameTo(this, QPoint(area.x() + (area.width() - outer.width()) / 2, area.y() + area.height() / 3));
 }
 
 void FileChooser::Drive1_Change(const QString& root)

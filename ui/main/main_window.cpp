@@ -77,12 +77,13 @@ void MainWindow::InitTankWindow()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     fitMenuBar();
     // Centred by its outer size. Windows knows the frame once the native window exists
-    // (Qt counts it from then on) and the window is centred again by it; an X11 window
-    // manager tells it only after mapping.
+    // and the window is centred again by it; an X11 window manager tells it only after
+    // mapping.
     auto centre = [this, screen] {
         const QRect avail = screen->geometry();
-        const QSize outer = frameGeometry().size().expandedTo(size());
-        move(avail.x() + (avail.width() - outer.width()) / 2, avail.y() + (avail.height() - outer.height()) / 2);
+        const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
+        FrameMarginWatcher::moveFrameTo(this, QPoint(avail.x() + (avail.width() - outer.width()) / 2,
+                                                     avail.y() + (avail.height() - outer.height()) / 2));
     };
     if (screen)
         centre();

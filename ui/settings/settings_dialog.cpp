@@ -274,7 +274,8 @@ void SettingsDialog::centreOnScreen()
     const QRect area = screen->geometry();
     const QMargins frame = FrameMarginWatcher::marginsOf(this);
     const QSize outer = size().grownBy(frame);
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    FrameMarginWatcher::moveFrameTo(
+        this, QPoint(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2));
 }
 
 void SettingsDialog::layoutControls()

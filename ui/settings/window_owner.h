@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class QWidget;
 
 // The settings dialog and the chooser are top-level windows of their own (a child of the
@@ -12,3 +14,7 @@ void setWindowOwner(QWidget& window, QWidget& owner);
 
 // Which window the chooser belongs to while the settings dialog is open.
 QWidget& chooserOwner(QWidget& tank, QWidget& dialog);
+
+// While `owner` is disabled, whatever activates it (on Windows its task-bar button, which
+// may raise it above the windows it owns) activates `front()` instead, when there is one.
+void forwardActivationWhileDisabled(QWidget& owner, std::function<QWidget*()> front);

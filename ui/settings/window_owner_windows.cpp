@@ -3,7 +3,13 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+
 #include <windows.h>
+
+#include <utility>
 
 void setWindowOwner(QWidget& window, QWidget& owner)
 {
@@ -21,4 +27,43 @@ void setWindowOwner(QWidget& window, QWidget& owner)
 QWidget& chooserOwner(QWidget& /*tank*/, QWidget& dialog)
 {
     return dialog;
+}
+
+namespace {
+
+class ActivationForwarder : public QObject {
+public:
+    ActivationForwarder(QWidget& owner, std::function<QWidget*()> front)
+        : QObject(&owner), owner_(owner), front_(std::move(front))
+    {
+        owner.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &owner_ && event->type() == QEvent::WindowActivate && !owner_.isEnabled()) {
+            if (QPointer<QWidget> front = front_()) {
+                // Once Windows has finished activating the owner.
+                QTimer::singleShot(0, front, [front] {
+                    if (front && front->isVisible()) {
+                        front->raise();
+                        front->activateWindow();
+                    }
+                });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& owner_;
+    std::function<QWidget*()> front_;
+};
+
+}  // namespace
+
+void forwardActivationWhileDisabled(QWidget& owner, std::function<QWidget*()> front)
+{
+    new ActivationForwarder(owner, std::move(front));
 }
