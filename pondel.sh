@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build="$here/build"
 packages="cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
   fonts-ipafont-gothic xvfb xauth xdotool imagemagick desktop-file-utils appstream dpkg-dev
-  libxcb-shm0-dev qt6-base-private-dev libwayland-dev wayland-protocols xfishtank weston qt6-wayland qt6-wayland-dev xwayland lintian
+  libxcb-shm0-dev libxcb-screensaver0-dev qt6-base-private-dev libwayland-dev wayland-protocols xfishtank weston qt6-wayland qt6-wayland-dev xwayland lintian
   xserver-xephyr openbox x11-xserver-utils x11-utils"
 
 install_missing() {

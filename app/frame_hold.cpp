@@ -16,7 +16,7 @@ void holdFramesOnSignals(MainWindow& window)
         return;
     onSignals({SIGUSR1, SIGUSR2}, &window, [&window, folder](int sig) {
         if (sig == SIGUSR2) {
-            window.Timer1->start();
+            window.startFrameTimer();
             return;
         }
         window.Timer1->stop();

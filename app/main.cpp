@@ -79,7 +79,10 @@ int main(int argc, char** argv)
         lock.release();
     };
     const SaveWhenTheDisplayGoesAway saveOnDisplayLoss(
-        [&] { store(serializeSettings(program.settings())); }, [&] { store(w.snapshot().bytes()); });
+        [&] {
+            program.mainFrm().bringUpToDate();
+            store(serializeSettings(program.settings()));
+        }, [&] { store(w.snapshot().bytes()); });
     closeOnTerminationSignals(&program.mainFrm());
     holdFramesOnSignals(program.mainFrm());
     const int status = app.exec();

@@ -85,6 +85,25 @@ void BM_10000FeedingTicks_FiveFish(benchmark::State& st)
 }
 BENCHMARK(BM_10000FeedingTicks_FiveFish)->Unit(benchmark::kMillisecond);
 
+// A tank out of sight for a day, seen again: 864000 frame ticks and 34560 periods of five
+// fish, four accessories and the program's own random source, composing only the frame
+// it wakes to. This is the pause a person sees when the window comes back.
+void BM_CatchUpADay_FiveFishFourAccessories(benchmark::State& st)
+{
+    constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
+    SwimmingTank tank(true);
+    std::int64_t now = 0;
+    TimersDue due{kFrameTickMs, kBehaviourPeriodMs};
+    for (auto _ : st) {
+        now += kDayMs;
+        due = tank.engine.catchUp(due, now);
+        tank.engine.composeWholeNextTick();
+        tank.engine.composeFrame();
+        benchmark::DoNotOptimize(tank.scene.suisou.constBits());
+    }
+    st.counters["ticks"] = double(kDayMs / kFrameTickMs);
+}
+BENCHMARK(BM_CatchUpADay_FiveFishFourAccessories)->Unit(benchmark::kMillisecond);
 
 // What a tick adds for the display-loss copy of the record: four added kinds and four
 // accessories named by their paths, plain ASCII or Japanese.

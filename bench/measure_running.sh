@@ -6,6 +6,10 @@
 # is installed) take turns over several rounds, never side by side: two programs running
 # together keep each other's library code warm and flatter both.
 #
+# Pondel also runs out of sight: iconified under openbox (xdotool windowminimize) and under
+# the X screen saver (xset s activate), where it should sleep; their wakeups a second and
+# cost are printed beside the tank's on the screen.
+#
 # usage: bench/measure_running.sh [-r ROUNDS] [-s SECONDS] [-a] [-w] [-m] [path/to/pondel]
 #   -r  rounds (default 5)            -s  seconds measured per run (default 12)
 #   -a  four accessories (the build's samples) beside the five fish
@@ -27,7 +31,7 @@ while getopts r:s:awm opt; do
     a) accessories=1 ;;
     w) wayland=1 ;;
     m) mappings=1 ;;
-    *) sed -n '9,14s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
+    *) sed -n '13,18s/^# \{0,1\}//p' "$0" >&2; exit 2 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -40,6 +44,10 @@ for tool in Xvfb awk; do
 done
 peer=/usr/games/xfishtank
 [ -x "$peer" ] || { peer=; echo "xfishtank is not installed (Debian package xfishtank): pondel alone" >&2; }
+unseen="iconified saver"
+for tool in openbox xdotool xset; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed (Debian packages openbox, xdotool, x11-xserver-utils): no runs out of sight" >&2; unseen=; }
+done
 if [ "$wayland" -eq 1 ] && ! command -v weston >/dev/null; then
     echo "weston is not installed (Debian packages weston, qt6-wayland): no Wayland runs" >&2
     wayland=0
@@ -58,6 +66,7 @@ fi
 folder=$(mktemp -d)
 server=
 client=
+wm=
 stop() {
     # $1: pid; TERM first, KILL if it lingers.
     [ -n "$1" ] || return 0
@@ -69,6 +78,7 @@ stop() {
 }
 cleanup() {
     stop "$client"
+    stop "$wm"
     stop "$server"
     rm -rf "$folder"
 }
@@ -164,6 +174,17 @@ run() {
         start_weston
         (cd "$folder/tank" && WAYLAND_DISPLAY=$socket QT_QPA_PLATFORM=wayland exec "$pondel") >/dev/null 2>&1 &
         ;;
+    iconified)
+        start_x
+        DISPLAY=$display openbox --sm-disable >/dev/null 2>&1 &
+        wm=$!
+        sleep 1
+        (cd "$folder/tank" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$pondel") >/dev/null 2>&1 &
+        ;;
+    saver)
+        start_x
+        (cd "$folder/tank" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec "$pondel") >/dev/null 2>&1 &
+        ;;
     xwayland)
         start_weston --xwayland
         xwayland_display
@@ -173,6 +194,16 @@ run() {
     client=$!
     sleep 2
     kill -0 "$client" 2>/dev/null || { echo "$what did not keep running" >&2; exit 1; }
+    case $what in
+    iconified)
+        DISPLAY=$display xdotool search --sync --onlyvisible --name '^ぽんでる$' windowminimize >/dev/null 2>&1
+        sleep 1
+        ;;
+    saver)
+        DISPLAY=$display xset s activate
+        sleep 1
+        ;;
+    esac
     # Through Xwayland the server is the compositor and its X server together.
     xserver=
     [ "$what" = xwayland ] && xserver=$(pgrep -P "$server" -x Xwayland || true)
@@ -185,6 +216,7 @@ run() {
         mappings_of "$client" > "$folder/$what.mappings"
     fi
     stop "$client"; client=
+    stop "$wm"; wm=
     saved=-
     if [ "$what" != xfishtank ]; then
         # The end of the run is a SIGTERM: the record must have been stored with the fish moved.
@@ -219,7 +251,7 @@ echo "load before: $(cut -d' ' -f1-3 /proc/loadavg); five fish$([ "$accessories"
 r=1
 while [ $r -le "$rounds" ]; do
     line="round $r (other builds or tests running: $(busy)):"
-    for what in pondel ${peer:+xfishtank} $([ "$wayland" -eq 1 ] && echo wayland) $([ "$xwayland" -eq 1 ] && echo xwayland); do
+    for what in pondel $unseen ${peer:+xfishtank} $([ "$wayland" -eq 1 ] && echo wayland) $([ "$xwayland" -eq 1 ] && echo xwayland); do
         run "$what"
         line="$line $(awk '{ printf "%s %.3f%%", $1, $2 + $3 }' "$folder/last")"
     done
@@ -252,6 +284,7 @@ summary() {
 }
 echo "min / median of $rounds runs, % of one core (the server: Xvfb, or Weston with its Xwayland):"
 summary pondel
+for what in $unseen; do summary "$what"; done
 [ -n "$peer" ] && summary xfishtank
 [ "$wayland" -eq 1 ] && summary wayland
 [ "$xwayland" -eq 1 ] && summary xwayland
@@ -262,6 +295,22 @@ if [ -n "$peer" ]; then
     paste "$folder/pondel.totals" "$folder/xfishtank.totals" | awk '{
         printf "pondel / xfishtank -f 5: %.2fx by minima, %.2fx by medians\n", $1 / $3, $2 / $4 }'
 fi
+# Out of sight: wakeups a second of the program's threads and of the server, and the cost
+# of both against the tank on the screen.
+for what in $unseen; do
+    grep "^$what " "$folder/results" | awk -v n="$what" -v on="$(awk '{ print $2 }' "$folder/pondel.totals")" '
+        { k++; t[k] = $2 + $3; p[k] = $4 * 10; s[k] = $5 * 10 }
+        END {
+            for (i = 1; i <= k; i++) for (j = i + 1; j <= k; j++) {
+                if (t[j] < t[i]) { x = t[i]; t[i] = t[j]; t[j] = x }
+                if (p[j] < p[i]) { x = p[i]; p[i] = p[j]; p[j] = x }
+                if (s[j] < s[i]) { x = s[i]; s[i] = s[j]; s[j] = x }
+            }
+            m = int((k + 1) / 2)
+            printf "%s: wakeups a second (median) %.2f program, %.2f server; program and server %.4f %% of a core, ", n, p[m], s[m], t[m]
+            if (t[m] > 0) printf "1/%.0f of their cost on the screen\n", on / t[m]
+            else printf "nothing measurable against %.3f %% on the screen\n", on }'
+done
 for what in wayland xwayland; do
     [ -f "$folder/$what.alone" ] && paste "$folder/$what.alone" "$folder/pondel.alone" | awk -v n="$what" '{
         printf "the program alone, %s / X11: %.2fx by minima, %.2fx by medians\n", n, $1 / $3, $2 / $4 }'

@@ -39,6 +39,8 @@ void TankEngine::drawSprite(const SpriteDraw& s, const QRect& clip, const Sprite
 void TankEngine::placeSprite(int slot, const QImage& sheet, int x, int y, int width, int height, int sourceX,
                              int maskY)
 {
+    if (!placing_)
+        return;
     frame_[std::size_t(slot)] = {&sheet, x, y, width, height, sourceX, maskY};
 }
 
@@ -61,7 +63,14 @@ void TankEngine::DrawAccessories()
 
 void TankEngine::AnimateTank()
 {
-    frame_.fill({});
+    advanceTick();
+    composeFrame();
+}
+
+void TankEngine::advanceTick()
+{
+    if (placing_)
+        frame_.fill({});
     DrawAccessories();
     const int fishCount = fishInUse();
     for (int i = 0; i < fishCount; ++i) {
@@ -75,7 +84,10 @@ void TankEngine::AnimateTank()
         placeSprite(sprite_slot::fish(i), scene_.pat[std::size_t(kind)], fish.x, fish.y, kFishSize, kFishSize,
                     fish.frameX, kFishSize);
     }
+}
 
+void TankEngine::composeFrame()
+{
     const SceneKey scene = sceneKey();
     if (scene == drawnScene_) {
         composeChanged();
@@ -260,6 +272,36 @@ void TankEngine::behaviourPeriod()
     const int fishCount = fishInUse();
     for (int i = 0; i < fishCount; ++i)
         behaviourRoll(i);
+}
+
+TimersDue TankEngine::catchUp(TimersDue due, std::int64_t now)
+{
+    if (due.frameTick > now) {
+        // No frame tick missed: at most periods, which place nothing.
+        while (due.behaviourPeriod <= now) {
+            behaviourPeriod();
+            due.behaviourPeriod += kBehaviourPeriodMs;
+        }
+        return due;
+    }
+    const std::int64_t lastTick = due.frameTick + (now - due.frameTick) / kFrameTickMs * kFrameTickMs;
+    placing_ = false;
+    for (;;) {
+        if (due.frameTick <= due.behaviourPeriod) {
+            if (due.frameTick > now)
+                break;
+            placing_ = due.frameTick == lastTick;
+            advanceTick();
+            due.frameTick += kFrameTickMs;
+        } else {
+            if (due.behaviourPeriod > now)
+                break;
+            behaviourPeriod();
+            due.behaviourPeriod += kBehaviourPeriodMs;
+        }
+    }
+    placing_ = true;
+    return due;
 }
 
 void TankEngine::startFeeding()

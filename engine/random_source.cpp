@@ -20,5 +20,10 @@ double RandomSource::next()
 
 void RandomSource::reseed()
 {
-    state_ = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    // Reseeds come nanoseconds apart when a hidden tank catches up, closer than some
+    // clocks tick (100 ns on Windows): a seed is never used twice in a row, or the fish
+    // of one tick would draw alike.
+    const auto now = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    lastSeed_ = now > lastSeed_ ? now : lastSeed_ + 1;
+    state_ = lastSeed_;
 }

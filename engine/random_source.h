@@ -11,9 +11,10 @@ public:
 
     // Always strictly below 1, so Int(n * r) never reaches n.
     virtual double next();
-    // Seeds afresh from a high-resolution clock.
+    // Seeds afresh from a high-resolution clock; never the same seed twice in a row.
     virtual void reseed();
 
 private:
     std::uint64_t state_;
+    std::uint64_t lastSeed_ = 0;
 };

@@ -22,6 +22,16 @@ inline int Int(double v)
     return static_cast<int>(std::floor(v));
 }
 
+// The two timers that drive the tank, and when they fall due next, in milliseconds of a
+// steady clock.
+inline constexpr int kFrameTickMs = 100;
+inline constexpr int kBehaviourPeriodMs = 2500;
+struct TimersDue {
+    std::int64_t frameTick = 0;
+    std::int64_t behaviourPeriod = 0;
+    bool operator==(const TimersDue&) const = default;
+};
+
 // The per-tick work on the tank. It holds no state of its own: the record, the
 // pictures, the engine state and the random source all belong to its owner.
 class TankEngine {
@@ -37,6 +47,15 @@ public:
     // (background first, then every sprite over them in stacking order); after a
     // wholesale change the whole tank is composed. The caller shows lastChanges().
     void AnimateTank();
+    // The two halves of AnimateTank: moves the fish and places this tick's sprites, then
+    // composes them into suisou.
+    void advanceTick();
+    void composeFrame();
+    // While nobody sees the tank: runs every frame tick and behaviour period due by `now`
+    // in the order the timers fire them (a frame tick first where both fall due at once),
+    // with the same random draws, composing nothing. Returns when they fall due next.
+    // composeFrame() then shows the frame the last of those ticks would have shown.
+    TimersDue catchUp(TimersDue due, std::int64_t now);
     // Where the last AnimateTank changed suisou.
     const FrameChanges& lastChanges() const { return changes_; }
     // The sprites suisou holds, in stacking order.
@@ -116,4 +135,6 @@ private:
     FrameSprites shown_{};  // what suisou holds
     SceneKey drawnScene_;
     SpriteSheets forms_;
+    // Off while catching up, but for the last tick: only that tick's frame is shown.
+    bool placing_ = true;
 };

@@ -402,6 +402,73 @@ private:
     bool ready_ = false;
 };
 
+// openbox on an X server, as a desktop has a window manager: it iconifies, restores and
+// closes windows on request (xdotool windowminimize, windowactivate; requestClose).
+class WindowManager {
+public:
+    explicit WindowManager(const XServer& x) : x_(x)
+    {
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), x.display());
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        // It has taken the screen once it names itself on the root window.
+        ok_ = process_.waitForStarted(5000) && waitUntil([&] { return managing(); }, 10000, 100);
+    }
+    ~WindowManager()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+        process_.waitForFinished(1000);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    bool managing() const
+    {
+        xcb_connection_t* c = xcb_connect(x_.display().toLatin1().constData(), nullptr);
+        if (xcb_connection_has_error(c)) {
+            xcb_disconnect(c);
+            return false;
+        }
+        const char name[] = "_NET_SUPPORTING_WM_CHECK";
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+        bool found = false;
+        if (atom && atom->atom != XCB_ATOM_NONE) {
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            xcb_get_property_reply_t* p = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr);
+            found = p && xcb_get_property_value_length(p) == 4;
+            std::free(p);
+        }
+        std::free(atom);
+        xcb_disconnect(c);
+        return found;
+    }
+
+    const XServer& x_;
+    QProcess process_;
+    bool ok_ = false;
+};
+
+// How often the threads of a process have run so far: each time a thread wakes, this grows.
+inline long long timesRun(qint64 pid)
+{
+    long long n = 0;
+    QDirIterator it(QStringLiteral("/proc/%1/task").arg(pid), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        QFile f(it.next() + QStringLiteral("/schedstat"));
+        if (f.open(QIODevice::ReadOnly)) {
+            const QList<QByteArray> fields = f.readAll().simplified().split(' ');
+            if (fields.size() == 3)
+                n += fields[2].toLongLong();
+        }
+    }
+    return n;
+}
+
 // The program running in a folder of its own.
 class Pondel {
 public:

@@ -204,7 +204,9 @@ TEST_P(EveryPath, TheScreenShowsExactlyTheComposedFrameWhileFishSwimAndCross)
         }
         ASSERT_TRUE(at) << "the tank is nowhere on the screen at check " << checks;
         if (moved)
-            EXPECT_EQ(at->x() >= (p.twoOutputs ? 800 : 1280), p.movedScale > p.scale) << "the tank on the other monitor";
+            // X11's right monitor, or Weston's output of the new scale (X2, the right one, is of scale 2).
+            EXPECT_EQ(at->x() >= (p.twoOutputs ? 800 : 1280), !p.twoOutputs || p.movedScale > p.scale)
+                << "the tank on the other monitor";
         const QImage shown = shot.copy(QRect(*at, expected.size()));
         const int wrong = e2e::pixelsDiffering(shown, expected);
         if (wrong != 0 && qEnvironmentVariableIsSet("PONDEL_E2E_KEEP")) {
@@ -314,5 +316,169 @@ INSTANTIATE_TEST_SUITE_P(
                       DisplayPath{.name = "WaylandOutput2Scale1_5", .wayland = true,
                                   .programEnv = {QStringLiteral("QT_SCALE_FACTOR=1.5")}, .scale = 3, .westonScale = 2}),
     [](const ::testing::TestParamInfo<DisplayPath>& info) { return std::string(info.param.name); });
+
+// The frame the program holds, where the screen shows it and how many of its pixels differ
+// there (-1: nowhere).
+struct HeldFrame {
+    QImage frame;
+    std::optional<QPoint> at;
+    int wrong = -1;
+};
+
+HeldFrame holdAndLook(e2e::Pondel& app, const e2e::Screen& screen, const QString& hold)
+{
+    const auto pid = pid_t(app.process().processId());
+    const QString frameFile = QDir(hold).filePath(QStringLiteral("frame.png"));
+    ::kill(pid, SIGUSR1);
+    HeldFrame h;
+    if (!e2e::waitUntil([&] { return QFile::exists(frameFile); }, 10000))
+        return h;
+    h.frame = QImage(frameFile).convertToFormat(QImage::Format_RGB32);
+    QFile::remove(frameFile);
+    const QImage shot = screen.screenshot();
+    ::kill(pid, SIGUSR2);
+    h.at = e2e::locate(shot, h.frame);
+    if (h.at)
+        h.wrong = e2e::pixelsDiffering(shot.copy(QRect(*h.at, h.frame.size())), h.frame);
+    return h;
+}
+
+// How often the program's threads woke in this many milliseconds.
+long long wakeupsOver(qint64 pid, int ms)
+{
+    const long long before = e2e::timesRun(pid);
+    QThread::msleep(ms);
+    return e2e::timesRun(pid) - before;
+}
+
+// Asleep, the program's threads wake at most once in two seconds; allow a few more for
+// the window system's own messages.
+constexpr int kAsleepMs = 4000;
+constexpr int kMostWakeupsAsleep = 6;
+
+class UnseenTank : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!x.ok())
+            GTEST_SKIP() << "the display server did not start";
+    }
+    // Starts the tank with the frame hook; its window's id.
+    QString start(const TankSettings& record)
+    {
+        app.writeFile(QStringLiteral("SET"), serializeSettings(record));
+        const std::optional<QString> window = app.start({QStringLiteral("PONDEL_FRAME_HOLD=") + hold.path()});
+        EXPECT_TRUE(window);
+        EXPECT_TRUE(e2e::waitUntil([&] { return QFile::exists(QDir(hold.path()).filePath(QStringLiteral("ready"))); }, 15000));
+        return window.value_or(QString());
+    }
+    qint64 pid() { return app.process().processId(); }
+
+    e2e::XServer x;
+    e2e::Pondel app{x};
+    QTemporaryDir hold;
+};
+
+TEST_F(UnseenTank, IconifiedItSleepsAndRestoredItShowsItsWholeFrameExactly)
+{
+    e2e::WindowManager wm(x);
+    if (!wm.ok())
+        GTEST_SKIP() << "openbox did not start";
+    const QString window = start(fiveCrossingFish());
+    ASSERT_FALSE(window.isEmpty());
+    const HeldFrame before = holdAndLook(app, x, hold.path());
+    ASSERT_TRUE(before.at) << "the tank is nowhere on the screen";
+    EXPECT_EQ(before.wrong, 0);
+    EXPECT_GE(wakeupsOver(pid(), 2000), 20) << "on the screen the tank ticks ten times a second";
+
+    x.xdotool({QStringLiteral("windowminimize"), window});
+    QThread::msleep(1000);
+    EXPECT_LE(wakeupsOver(pid(), kAsleepMs), kMostWakeupsAsleep) << "iconified, the tank sleeps";
+    EXPECT_FALSE(x.findWindow(QStringLiteral("ぽんでる"))) << "the window is iconified";
+
+    x.xdotool({QStringLiteral("windowactivate"), window});
+    ASSERT_TRUE(x.waitForWindow(QStringLiteral("ぽんでる"), 5000));
+    QThread::msleep(500);
+    const HeldFrame after = holdAndLook(app, x, hold.path());
+    ASSERT_TRUE(after.at) << "the tank is nowhere on the screen once restored";
+    EXPECT_EQ(after.wrong, 0) << "pixels of the restored tank differ from its frame";
+    EXPECT_GT(e2e::pixelsDiffering(before.frame, after.frame), 1000) << "the fish swam on";
+    EXPECT_GE(wakeupsOver(pid(), 2000), 20) << "restored, it ticks again";
+
+    ::kill(pid_t(pid()), SIGTERM);
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.process().exitCode(), 0);
+}
+
+// Five level fish at the right wall facing left: out of sight for ten seconds they swim
+// about 250 pixels toward the left wall, as on the screen; a tank that stood still while
+// unseen would have them within 30 pixels of where they started.
+TankSettings fiveFishSwimmingLeft()
+{
+    TankSettings s;
+    s.fishTotal = 5;
+    s.kinds[0].count = 5;
+    for (int i = 0; i < 5; ++i)
+        s.fish[std::size_t(i)] = {420, 0, 4, 0, 0, {}, 0};
+    return s;
+}
+
+int fishThatSwamFar(const QByteArray& record)
+{
+    const TankSettings s = parseSettings(record);
+    int far = 0;
+    for (int i = 0; i < 5; ++i)
+        far += 420 - s.fish[std::size_t(i)].x >= 100;
+    return far;
+}
+
+TEST(UnseenTankEnds, ClosedOrLosingItsDisplayWhileIconifiedItCatchesUpAndStoresTheRecord)
+{
+    for (const bool displayLost : {false, true}) {
+        SCOPED_TRACE(displayLost ? "the X server dies" : "closed from the task bar");
+        e2e::XServer x;
+        if (!x.ok())
+            GTEST_SKIP() << "the display server did not start";
+        e2e::WindowManager wm(x);
+        if (!wm.ok())
+            GTEST_SKIP() << "openbox did not start";
+        e2e::Pondel app(x);
+        app.writeFile(QStringLiteral("SET"), serializeSettings(fiveFishSwimmingLeft()));
+        const std::optional<QString> window = app.start();
+        ASSERT_TRUE(window);
+        x.xdotool({QStringLiteral("windowminimize"), *window});
+        QThread::msleep(10000);
+        if (displayLost) {
+            x.kill();
+        } else {
+            x.requestClose(*window);
+        }
+        ASSERT_TRUE(app.waitForExit());
+        if (!displayLost)
+            EXPECT_EQ(app.process().exitCode(), 0);
+        EXPECT_GE(fishThatSwamFar(app.readFile(QStringLiteral("SET"))), 3);
+    }
+}
+
+TEST_F(UnseenTank, UnderTheScreenSaverItSleepsEndsByASignalAndWakesExact)
+{
+    start(fiveFishSwimmingLeft());
+    x.run(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
+    QThread::msleep(1000);
+    EXPECT_LE(wakeupsOver(pid(), kAsleepMs), kMostWakeupsAsleep) << "under the screen saver, the tank sleeps";
+    x.run(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("reset")});
+    QThread::msleep(500);
+    const HeldFrame after = holdAndLook(app, x, hold.path());
+    ASSERT_TRUE(after.at) << "the tank is nowhere on the screen after the screen saver";
+    EXPECT_EQ(after.wrong, 0);
+
+    // Out of sight again, a logout's signal: it catches up, then stores the record.
+    x.run(QStringLiteral("xset"), {QStringLiteral("s"), QStringLiteral("activate")});
+    QThread::msleep(6000);
+    ::kill(pid_t(pid()), SIGTERM);
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(app.process().exitCode(), 0);
+    EXPECT_GE(fishThatSwamFar(app.readFile(QStringLiteral("SET"))), 2);
+}
 
 }  // namespace

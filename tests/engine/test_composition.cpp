@@ -1,3 +1,4 @@
+#include "app/settings_file.h"
 #include "engine/picture_loader.h"
 #include "engine/surface.h"
 #include "engine/tank_engine.h"
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -615,6 +617,135 @@ TEST_F(IncrementalComposition, EveryFrameAndEveryShownPlaceMatchesTheWholeCompos
     EXPECT_GT(bubbleTicks, 0);
     EXPECT_GT(feedingTicks, 0);
     EXPECT_EQ(feedingEnded, 1);
+}
+
+// A tank nobody saw for a while, caught up, is where the timers would have taken it: the
+// same record, engine state and random calls, and composed once, the same frame.
+TEST(CatchUp, RunsTheMissedTicksAndPeriodsInTheTimersOrderWithTheSameDraws)
+{
+    struct Case {
+        int ticks;         // frame ticks missed
+        int firstPeriod;   // the first period missed comes after this many of them
+        int periodLagMs;   // and this long after that tick (0: both fall due at once)
+        int feedAfter;     // the feed command after this many ticks (-1: none)
+        bool feeding;      // food in the tank as it went out of sight
+    };
+    const Case cases[] = {
+        {0, 0, 40, -1, false},  // seen again before the next tick: a period only
+        {0, 1, 0, -1, false},   // nothing at all
+        {1, 1, 0, -1, false},
+        {24, 3, 99, -1, true},
+        {25, 25, 0, -1, false},
+        {26, 0, 50, 10, false},
+        {80, 25, 1, 30, true},  // fed again while the food is still there
+        {777, 13, 0, 100, false},
+        {4000, 7, 60, 2500, false},
+    };
+    const std::int64_t t0 = 123456;
+    const auto tickTime = [&](int n) { return t0 + std::int64_t(kFrameTickMs) * (n - 1); };
+    int bubbleTicks = 0, feedingTicks = 0, periods = 0;
+    for (std::size_t c = 0; c < std::size(cases); ++c) {
+        const Case& k = cases[c];
+        SCOPED_TRACE(testing::Message() << "case " << c << ": " << k.ticks << " ticks");
+        rig::TankRig one{5}, caught{5};
+        for (rig::TankRig* t : {&one, &caught}) {
+            for (int i = 0; i < 5; ++i)
+                t->fish(i) = {std::int16_t(20 + 90 * i), std::int16_t(20 + 45 * i), std::int16_t(i), 375, 0, {}, 0};
+            t->fish(4).x = 425;  // at the right wall
+            t->settings.fishKindOf = {0, 1, 0, 1, 0};
+            t->scene.access[0] = rig::solidSheet(10, 200, 100, {0x102030, 0x405060, 0x708090});
+            placeAccessory(t->settings.accessories[0], t->scene.access[0], 1);
+            t->settings.accessoryCount = 1;
+            t->random.thenSequence(1000 + c);
+            // Seen for a while, with a period and bubbles, before it went out of sight.
+            for (int n = 0; n < 30; ++n) {
+                t->engine.AnimateTank();
+                if (n == 3) {
+                    t->engine.behaviourPeriod();
+                    for (int i = 0; i < 5; ++i)
+                        t->engine.createBubble(i, t->fish(i).swimMode <= 2);
+                }
+            }
+            if (k.feeding)
+                t->engine.startFeeding();
+            t->random.takeLog();
+        }
+
+        // One by one, as the timers fire them.
+        int periodsRun = 0;
+        for (int n = 0; n <= k.ticks; ++n) {
+            if (n > 0) {
+                one.engine.AnimateTank();
+                feedingTicks += one.state.feeding != 0;
+                for (int i = 0; i < 5; ++i)
+                    bubbleTicks += one.bubble(i).active == 1 && one.bubble(i).y > 10;
+            }
+            const bool period = n >= k.firstPeriod && (n - k.firstPeriod) % 25 == 0;
+            if (period && k.periodLagMs == 0)
+                one.engine.behaviourPeriod();
+            if (n == k.feedAfter)
+                one.engine.startFeeding();
+            if (period && k.periodLagMs != 0)
+                one.engine.behaviourPeriod();
+            periodsRun += period;
+        }
+        periods += periodsRun;
+
+        // Caught up at once, or in two parts around the feed command.
+        const std::int64_t firstPeriodAt = tickTime(k.firstPeriod) + k.periodLagMs;
+        TimersDue due{tickTime(1), firstPeriodAt};
+        if (k.feedAfter >= 0) {
+            due = caught.engine.catchUp(due, tickTime(k.feedAfter));
+            caught.engine.startFeeding();
+        }
+        const std::int64_t now = tickTime(k.ticks) + kFrameTickMs - 1;
+        due = caught.engine.catchUp(due, now);
+
+        EXPECT_EQ(due, (TimersDue{tickTime(k.ticks + 1), firstPeriodAt + std::int64_t(kBehaviourPeriodMs) * periodsRun}));
+        EXPECT_EQ(serializeSettings(caught.settings), serializeSettings(one.settings));
+        EXPECT_EQ(caught.settings, one.settings);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(caught.bubble(i).active, one.bubble(i).active) << "bubble " << i;
+            EXPECT_EQ(caught.bubble(i).x, one.bubble(i).x);
+            EXPECT_EQ(caught.bubble(i).y, one.bubble(i).y);
+        }
+        EXPECT_EQ(caught.state.turnCount, one.state.turnCount);
+        EXPECT_EQ(caught.state.feeding, one.state.feeding);
+        EXPECT_EQ(caught.state.feedPeriods, one.state.feedPeriods);
+        EXPECT_EQ(caught.state.accessoryFrame, one.state.accessoryFrame);
+        const std::string log = one.random.takeLog();
+        EXPECT_EQ(caught.random.takeLog(), log);
+        EXPECT_EQ(log.size() > 0, k.ticks > 0 || periodsRun > 0);
+
+        // Seen again: the whole frame is the one the last tick would have shown, and the
+        // ticks after it go on alike.
+        caught.engine.composeWholeNextTick();
+        caught.engine.composeFrame();
+        EXPECT_TRUE(caught.engine.lastChanges().whole);
+        ASSERT_TRUE(caught.scene.suisou == one.scene.suisou);
+        for (int n = 0; n < 30; ++n) {
+            one.engine.AnimateTank();
+            caught.engine.AnimateTank();
+            ASSERT_TRUE(caught.scene.suisou == one.scene.suisou) << "tick " << n << " after";
+        }
+        EXPECT_EQ(caught.settings, one.settings);
+    }
+    // What the runs went through, so the table cannot quietly stop covering it.
+    EXPECT_GT(bubbleTicks, 100);
+    EXPECT_GT(feedingTicks, 100);
+    EXPECT_GT(periods, 150);
+}
+
+TEST(CatchUp, ReseedsInQuickSuccessionStillDrawApart)
+{
+    // Catching up reseeds far more often than the clock may tick.
+    RandomSource random;
+    std::set<double> first;
+    for (int n = 0; n < 2000; ++n) {
+        random.reseed();
+        first.insert(random.next());
+    }
+    EXPECT_GT(first.size(), 1990u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/settings_file.h"
 #include "ui/main/pixel_ratio_follower.h"
 #include "ui/main/tank_view.h"
+#include "ui/main/visibility_watcher.h"
 #include "ui/main/wayland/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
 #include "ui/settings/frame_margin_watcher.h"
@@ -14,6 +15,39 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+// A sleeping tank still catches up once a minute: waking then has at most a minute to
+// run, and the display-loss copy of the record is never older.
+constexpr int kSleepBatchMs = 60000;
+constexpr std::int64_t kNeverDue = INT64_MAX;
+
+std::int64_t steadyMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// A timer resumed part-way through its interval takes the whole one again once it fired.
+void keepInterval(QTimer* timer, int interval)
+{
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, interval] {
+        if (timer->interval() != interval)
+            timer->setInterval(interval);
+    });
+}
+
+// Starts a timer that was stopped so that it fires when it would have had it run on.
+void resumeTimer(QTimer* timer, std::int64_t due, std::int64_t now, int interval)
+{
+    timer->start(int(std::clamp<std::int64_t>(due - now, 0, interval)));
+}
+
+}  // namespace
 
 MainWindow::MainWindow(TankSettings& settings, EngineState& state, RandomSource& random, Messenger& messenger,
                        QString settingsPath)
@@ -60,6 +94,11 @@ MainWindow::MainWindow(TankSettings& settings, EngineState& state, RandomSource&
     Timer2->setInterval(2500);
     connect(Timer2, &QTimer::timeout, this, &MainWindow::mainFrm_Timer2_Timer);
     Timer2->start();
+    keepInterval(Timer1, kFrameTickMs);
+    keepInterval(Timer2, kBehaviourPeriodMs);
+    sleepBatch_ = new QTimer(this);
+    sleepBatch_->setInterval(kSleepBatchMs);
+    connect(sleepBatch_, &QTimer::timeout, this, &MainWindow::bringUpToDate);
 }
 
 MainWindow::~MainWindow() = default;
@@ -94,6 +133,8 @@ void MainWindow::InitTankWindow()
     scene_.prepareTankSurfaces();
     keepFixedSizeWindowsUnmaximized(*this);
     show();
+    visibility_ = watchVisibility(*this, *suisouView);
+    connect(visibility_.get(), &VisibilityWatcher::unseenChanged, this, &MainWindow::setUnseen);
     followPixelRatio(*this, [this] {
         fitMenuBar();
         suisouView->pixelRatioChanged();
@@ -128,6 +169,53 @@ void MainWindow::mainFrm_Timer2_Timer()
     takeSnapshot();
 }
 
+void MainWindow::setUnseen(bool unseen)
+{
+    if (unseen == asleep_ || unloaded_)
+        return;
+    if (unseen) {
+        // A frame timer stopped (the frame hold) stays so: no tick of it falls due.
+        const std::int64_t now = steadyMs();
+        due_ = {Timer1->isActive() ? now + std::max(0, Timer1->remainingTime()) : kNeverDue,
+                now + std::max(0, Timer2->remainingTime())};
+        Timer1->stop();
+        Timer2->stop();
+        asleep_ = true;
+        sleepBatch_->start();
+        return;
+    }
+    bringUpToDate();
+    asleep_ = false;
+    sleepBatch_->stop();
+    // The frame the last missed tick would have shown, whole: what the screen held while
+    // nobody looked may be gone.
+    suisouView->prepareFrame();
+    engine_.composeWholeNextTick();
+    engine_.composeFrame();
+    suisouView->showChanges(engine_.lastChanges());
+    const std::int64_t now = steadyMs();
+    if (due_.frameTick != kNeverDue)
+        resumeTimer(Timer1, due_.frameTick, now, kFrameTickMs);
+    resumeTimer(Timer2, due_.behaviourPeriod, now, kBehaviourPeriodMs);
+}
+
+void MainWindow::startFrameTimer()
+{
+    if (asleep_)
+        due_.frameTick = steadyMs() + kFrameTickMs;  // started once the tank is seen
+    else
+        Timer1->start();
+}
+
+void MainWindow::bringUpToDate()
+{
+    if (!asleep_)
+        return;
+    engine_.setInnerWidth(suisouView->width());
+    due_ = engine_.catchUp(due_, steadyMs());
+    takeSnapshot();
+}
+
 void MainWindow::takeSnapshot()
 {
     snapshot_.store(serializeSettings(settings_, &encodings_));
@@ -145,6 +233,7 @@ void MainWindow::mainFrm_mnuSetSyu_Click()
 
 void MainWindow::mainFrm_mnuEnd_Click()
 {
+    bringUpToDate();
     // The unload below writes again and reports a failure, so one message covers both.
     writeSettingsFile(settings_, settingsPath_);
     close();
@@ -157,6 +246,7 @@ void MainWindow::mainFrm_Form_Unload()
 
 void MainWindow::saveSettings()
 {
+    bringUpToDate();
     const QByteArray record = serializeSettings(settings_, &encodings_);
     snapshot_.store(record);
     const FileOutcome saved = writeSettingsBytes(record, settingsPath_);
@@ -182,6 +272,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
         unloaded_ = true;
         Timer1->stop();
         Timer2->stop();
+        sleepBatch_->stop();
+        // The record is brought up to this moment before it is stored.
         mainFrm_Form_Unload();
         emit unloaded();
     }

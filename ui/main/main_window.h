@@ -12,10 +12,13 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
+
 class QAction;
 class QMenu;
 class QTimer;
 class TankView;
+class VisibilityWatcher;
 
 // The aquarium window: the tank view, its two timers and the menu.
 class MainWindow : public QMainWindow {
@@ -44,6 +47,18 @@ public:
     // The record as serialised after the latest tick, apply or save.
     const RecordSnapshot& snapshot() const { return snapshot_; }
     void takeSnapshot();
+
+    // Whether the tank sleeps because nobody can see it: nothing is composed or shown and
+    // the timers are stopped, while the fish swim on in the record.
+    bool asleep() const { return asleep_; }
+    // Out of sight, the tank falls asleep; seen again, it catches up with the time that
+    // passed and shows the whole frame the timers would have drawn by now.
+    void setUnseen(bool unseen);
+    // While asleep, runs the ticks and periods missed until now. Whatever reads or changes
+    // the record outside the timers (a save, the settings applied) calls this first.
+    void bringUpToDate();
+    // Starts the frame timer again after it was stopped; asleep, once the tank is seen.
+    void startFrameTimer();
 
     TankSettings& settings() { return settings_; }
     EngineState& engineState() { return state_; }
@@ -82,4 +97,8 @@ private:
     bool lastSaveFailed_ = false;
     RecordSnapshot snapshot_;
     TextEncodings encodings_;
+    std::unique_ptr<VisibilityWatcher> visibility_;
+    bool asleep_ = false;
+    TimersDue due_;  // while asleep: when the stopped timers fall due next
+    QTimer* sleepBatch_ = nullptr;
 };

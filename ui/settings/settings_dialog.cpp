@@ -558,6 +558,8 @@ void SettingsDialog::com_Set_Click()
         sheets[std::size_t(a)] = loaded.image;
     }
 
+    // The fish hidden from sight swim up to this moment with what they had.
+    mainFrm_.bringUpToDate();
     TankSettings& s = mainFrm_.settings();
     Scene& scene = mainFrm_.scene();
     s.fishTotal = work_.workFishTotal;
