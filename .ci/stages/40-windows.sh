@@ -1,8 +1,9 @@
 #!/bin/sh
 # The Windows program: cross-built with its installer by ./pondel.sh windows, then under
-# wine in Xvfb its record and engine tests, and one end-to-end run of the program the
-# installer put into the prefix (the Linux e2e harness drives it). Its uninstaller must
-# leave the user's tank folder alone.
+# wine in Xvfb its record, engine and fuzz-replay tests (and the fuzz stage's corpora),
+# and end-to-end runs of the program the installer put into the prefix (the Linux e2e
+# harness drives it). Its uninstaller must close a running tank the normal way, remove all
+# it installed and leave the user's tank folder alone.
 set -eu
 cd "$(dirname "$0")/../.."
 root=$(pwd)
@@ -45,32 +46,80 @@ done
 [ -n "$persistent" ] || say "no persistent wineserver: each test will wait for wine to end"
 wine cmd /c exit >/dev/null 2>&1
 
-say "record and engine tests under wine"
-ctest --test-dir "$build" -L 'app|engine' --output-on-failure --timeout 120
+say "record, engine and fuzz-replay tests under wine"
+ctest --test-dir "$build" -L 'app|engine|fuzz' --output-on-failure --timeout 120
+
+# The corpora the fuzz stage grew, read by the Windows readers: nothing may crash.
+fuzz_build=${PONDEL_FUZZ_BUILD:-$root/build-fuzz}
+if [ -d "$fuzz_build/corpus" ]; then
+    . "$root/tools/windows/common.sh"
+    qt=$(qt_windows_dir)
+    for target in settings_file hostile_record picture; do
+        corpus="$fuzz_build/corpus/fuzz_$target"
+        [ -d "$corpus" ] || continue
+        say "fuzz corpus of $target: $(find "$corpus" -type f | wc -l) inputs"
+        sh "$root/tools/windows/wine-run.sh" "$qt" "$WINEPREFIX" "$build/tests/pondel-replay-$target.exe" "$corpus"
+    done
+else
+    say "no fuzz corpora in $fuzz_build: only the seeds were read"
+fi
 
 say "installing $(basename "$setup") silently"
 wine "$setup" /S
-program_dir="$WINEPREFIX/drive_c/Program Files/Pondel"
-for f in pondel.exe pondel-sheet.exe Qt6Widgets.dll platforms/qwindows.dll samples/kuro.pat uninstall.exe; do
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+program_win="$local_appdata\\Programs\\Pondel"
+program_dir=$(winepath -u "$program_win")
+for f in pondel.exe pondel-sheet.exe Qt6Widgets.dll platforms/qwindows.dll imageformats/qgif.dll \
+    imageformats/qjpeg.dll samples/kuro.pat uninstall.exe; do
     [ -e "$program_dir/$f" ] || { say "the installer left out $f"; exit 1; }
 done
-wine "$program_dir/pondel-sheet.exe" check 'C:\Program Files\Pondel\samples\kuro.pat'
+wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pondel' | tr -d '\r' >"$build/uninstall-entry.txt"
+for v in DisplayName DisplayVersion Publisher DisplayIcon EstimatedSize UninstallString; do
+    grep -q "^ *$v " "$build/uninstall-entry.txt" || { say "the Add/Remove entry has no $v"; exit 1; }
+done
+wine "$program_dir/pondel-sheet.exe" check "$program_win\\samples\\kuro.pat"
 
-say "end-to-end run of the installed program"
+say "end-to-end runs of the installed program"
 wineserver -k 2>/dev/null || true  # the e2e run brings its own X server
 cmake --build "$linux_build" --target pondel_tests_e2e
-PONDEL_WINDOWS_PROGRAM='C:\Program Files\Pondel\pondel.exe' \
+PONDEL_WINDOWS_PROGRAM="$program_win\\pondel.exe" PONDEL_WINDOWS_PROBE="$build/tests/pondel-window-probe.exe" \
     "$linux_build/tests/pondel_tests_e2e" --gtest_filter='WindowsProgram.*' 2>&1 |
     tee "$build/e2e-ci.log"
-grep -q '\[  PASSED  \] 1 test' "$build/e2e-ci.log" || { say "the end-to-end run did not pass"; exit 1; }
+grep -q '\[  PASSED  \] 2 tests' "$build/e2e-ci.log" || { say "the end-to-end runs did not pass"; exit 1; }
 
-say "uninstalling"
+# Installing again and uninstalling while the tank runs, as the Start menu starts it:
+# each time the tank is closed the normal way (SET written) before any file is touched;
+# the uninstaller then removes everything the installer put there, and SET stays.
+wineserver -k 2>/dev/null || true
 appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
-user_set="$(winepath -u "$appdata\\Pondel")/SET"
-printf 'keep me' >"$user_set"
+tank_dir=$(winepath -u "$appdata\\Pondel")
+start_tank() {
+    rm -f "$tank_dir/SET"
+    (cd "$tank_dir" && exec wine "$program_dir/pondel.exe" >/dev/null 2>&1) &
+    tank=$!
+    for _ in $(seq 120); do [ -e "$tank_dir/SET.lock" ] && [ -e "$tank_dir/SET" ] && break; sleep 0.5; done
+    [ -e "$tank_dir/SET.lock" ] || { say "the tank did not start"; exit 1; }
+    sleep 2
+}
+closed_normally() {
+    wait "$tank" || true
+    [ "$(stat -c %s "$tank_dir/SET")" -ge 190 ] || { say "$1: the tank was not closed the normal way (no record in SET)"; exit 1; }
+    [ ! -e "$tank_dir/SET.lock" ] || { say "$1: the tank left its lock"; exit 1; }
+}
+
+say "installing again over a running tank"
+start_tank
+wine "$setup" /S
+closed_normally "installing"
+[ -e "$program_dir/pondel.exe" ] || { say "installing over the tank left no pondel.exe"; exit 1; }
+
+say "uninstalling with the tank running"
+start_tank
 wine "$program_dir/uninstall.exe" /S
-timeout 60 wineserver -w || true
-[ ! -e "$program_dir/pondel.exe" ] || { say "the uninstaller left pondel.exe"; exit 1; }
-[ "$(cat "$user_set")" = "keep me" ] || { say "the uninstaller touched the user's SET"; exit 1; }
+# The uninstaller goes on from a copy of itself: wait for it to finish.
+for _ in $(seq 120); do [ ! -e "$program_dir/uninstall.exe" ] && break; sleep 0.5; done
+closed_normally "uninstalling"
+left=$(find "$program_dir" 2>/dev/null | head -n 5)
+[ -z "$left" ] || { say "the uninstaller left: $left"; exit 1; }
 
 say "passed in $(( $(date +%s) - started )) s"

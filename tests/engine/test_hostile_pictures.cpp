@@ -1,4 +1,5 @@
 #include "engine/picture_loader.h"
+#include "peak_memory.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -6,8 +7,6 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -31,13 +30,6 @@ QByteArray tinyGif()
 {
     return QByteArray::fromHex("474946383961" "03000200" "800000" "ff8000ffffff"
                                "2c" "00000000" "03000200" "00" "02" "0444881029" "00" "3b");
-}
-
-long peakMemoryMiB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
 }
 
 class HostilePictures : public ::testing::Test {

@@ -58,6 +58,10 @@ cp "$build/pondel.exe" "$build/tools/sheet/pondel-sheet.exe" "$build/pondel.ico"
 for dll in Qt6Core Qt6Gui Qt6Widgets; do cp "$qt/bin/$dll.dll" "$stage/"; done
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/"*.dll "$stage/styles/"
+# Every picture format the Linux program reads: BMP is Qt's own, the rest are plugins.
+for format in qgif qjpeg qico; do
+    [ -e "$qt/plugins/imageformats/$format.dll" ] || { echo "windows: $qt has no $format.dll" >&2; exit 1; }
+done
 cp "$qt/plugins/imageformats/"*.dll "$stage/imageformats/"
 mingw_runtime_dlls | while read -r dll; do cp "$dll" "$stage/"; done
 cp "$build/samples/"* "$stage/samples/"

@@ -38,6 +38,13 @@ if [ ! -e "$src/.fetched" ]; then
     touch "$src/.fetched"
 fi
 
+# The JPEG reader is built from the libjpeg that Qt's source carries; the GIF reader is
+# Qt's own. Without the former the build would quietly leave JPEG out.
+if [ ! -e "$src/src/3rdparty/libjpeg/src/jpeglib.h" ]; then
+    echo "windows: $src has no src/3rdparty/libjpeg; JPEG could not be built" >&2
+    exit 1
+fi
+
 # The installed Qt remembers the toolchain file's path: keep a copy beside it, so the
 # cache does not depend on where this checkout lives. A build that was cut short goes on
 # where it stopped.
@@ -59,12 +66,13 @@ nice -n 19 cmake -S "$src" -B "$prefix.build" -G Ninja \
     -DINPUT_opengl=no -DFEATURE_opengl=OFF -DFEATURE_opengl_dynamic=OFF -DFEATURE_dynamicgl=OFF \
     -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
     -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF -DFEATURE_printsupport=OFF \
-    -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF \
+    -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF \
     -DFEATURE_zstd=OFF -DFEATURE_icu=OFF -DFEATURE_fontconfig=OFF -DFEATURE_pkg_config=OFF \
-    -DFEATURE_png=ON -DFEATURE_ico=ON -DFEATURE_testlib=ON -DFEATURE_widgets=ON \
+    -DFEATURE_png=ON -DFEATURE_ico=ON -DFEATURE_gif=ON -DFEATURE_jpeg=ON \
+    -DFEATURE_testlib=ON -DFEATURE_widgets=ON \
     -DFEATURE_direct2d=ON -DFEATURE_direct2d1_1=OFF \
     -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_zlib=OFF \
-    -DFEATURE_system_png=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF
+    -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_doubleconversion=OFF
 nice -n 19 cmake --build "$prefix.build"
 cmake --install "$prefix.build"
 rm -rf "$prefix.build"

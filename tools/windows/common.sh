@@ -32,11 +32,14 @@ deb_version() {
     dpkg-query -W -f='${Version}' "$1"
 }
 
-# A kept Qt is good only for the Qt source and compiler it was built from.
+# A kept Qt is good only for the Qt source, compiler and build options it was built from.
+# Raise qt_recipe whenever build_qt.sh's options change, so an older build is never reused.
+qt_recipe=2
+
 qt_windows_dir() {
     qt=$(deb_version qt6-base-dev | sed 's/[+~:].*//')
     gcc=$(deb_version g++-mingw-w64-x86-64-posix | tr -c 'A-Za-z0-9.\n' '_')
-    echo "$cache_root/qt6-mingw-$qt-gcc$gcc"
+    echo "$cache_root/qt6-mingw-$qt-gcc$gcc-r$qt_recipe"
 }
 
 # mingw's runtime DLLs (libstdc++, libgcc_s, libwinpthread), where the compiler keeps them.

@@ -14,6 +14,7 @@
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/settings/settings_session.h"
+#include "ui/settings/window_owner.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -95,8 +96,13 @@ void FileChooser::Form_Load()
     placeControlsOnWholePixels(*this);
     placeOnScreen();
     keepFixedSizeWindowsUnmaximized(*this);
-    if (QWindow* owner = session_.mainFrm().windowHandle())
-        windowHandle()->setTransientParent(owner);
+    if (SettingsDialog* dialog = session_.dialog())
+        setWindowOwner(*this, chooserOwner(session_.mainFrm(), *dialog));
+    else
+        setWindowOwner(*this, session_.mainFrm());
+    // Placed again by the frame Windows knows once the native window exists.
+    if (!FrameMarginWatcher::marginsOf(this).isNull())
+        placeOnScreen();
     new FrameMarginWatcher(this, [this](const QMargins&) { placeOnScreen(); });
     show();
     followPixelRatio(*this, [this] { placeControlsOnWholePixels(*this); });
@@ -111,7 +117,7 @@ void FileChooser::placeOnScreen()
         return;
     const QRect area = screen->geometry();
     const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + area.height() / 3);
+    FrameMarginWatcher::moveFrameTo(this, QPoint(area.x() + (area.width() - outer.width()) / 2, area.y() + area.height() / 3));
 }
 
 void FileChooser::Drive1_Change(const QString& root)

@@ -6,6 +6,7 @@
 #include "ui/main/visibility_watcher.h"
 #include "ui/main/wayland/wayland_fixed_size.h"
 #include "ui/main/whole_pixels.h"
+#include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_dialog.h"
 
 #include <QCloseEvent>
@@ -114,11 +115,20 @@ void MainWindow::InitTankWindow()
     // frame around it, whatever their sizes.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     fitMenuBar();
-    if (screen) {
+    // Centred by its outer size. Windows knows the frame once the native window exists
+    // and the window is centred again by it; an X11 window manager tells it only after
+    // mapping.
+    auto centre = [this, screen] {
         const QRect avail = screen->geometry();
-        const QSize outer = frameGeometry().size().expandedTo(size());
-        move(avail.x() + (avail.width() - outer.width()) / 2, avail.y() + (avail.height() - outer.height()) / 2);
-    }
+        const QSize outer = size().grownBy(FrameMarginWatcher::marginsOf(this));
+        FrameMarginWatcher::moveFrameTo(this, QPoint(avail.x() + (avail.width() - outer.width()) / 2,
+                                                     avail.y() + (avail.height() - outer.height()) / 2));
+    };
+    if (screen)
+        centre();
+    winId();
+    if (screen && !FrameMarginWatcher::marginsOf(this).isNull())
+        centre();
 
     scene_.prepareTankSurfaces();
     keepFixedSizeWindowsUnmaximized(*this);

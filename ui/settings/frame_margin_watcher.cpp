@@ -1,5 +1,7 @@
 #include "ui/settings/frame_margin_watcher.h"
 
+#include "ui/settings/window_frame.h"
+
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -13,8 +15,17 @@ FrameMarginWatcher::FrameMarginWatcher(QWidget* window, std::function<void(const
 
 QMargins FrameMarginWatcher::marginsOf(QWidget* window)
 {
+    return windowSystemFrame(*window);
+}
+
+void FrameMarginWatcher::moveFrameTo(QWidget* window, QPoint frameTopLeft)
+{
+    // Qt takes the point as the frame's corner by its own figure of the frame; where the
+    // window system's differs (Windows), the difference is made up.
     const QWindow* handle = window->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
+    const QMargins qtFrame = handle && handle->handle() ? handle->frameMargins() : QMargins();
+    const QMargins frame = marginsOf(window);
+    window->move(frameTopLeft + QPoint(frame.left() - qtFrame.left(), frame.top() - qtFrame.top()));
 }
 
 bool FrameMarginWatcher::eventFilter(QObject* watched, QEvent* event)

@@ -2,6 +2,7 @@
 
 #include <QMargins>
 #include <QObject>
+#include <QPoint>
 
 #include <functional>
 
@@ -17,6 +18,9 @@ public:
 
     // The margins as the window system reports them now (zero before it knows).
     static QMargins marginsOf(QWidget* window);
+
+    // Moves the window so that its outer top-left corner, by those margins, is at the point.
+    static void moveFrameTo(QWidget* window, QPoint frameTopLeft);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

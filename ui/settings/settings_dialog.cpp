@@ -12,6 +12,7 @@
 #include "ui/settings/frame_margin_watcher.h"
 #include "ui/settings/settings_session.h"
 #include "ui/settings/spin_scroll_bar.h"
+#include "ui/settings/window_owner.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -228,6 +229,15 @@ void SettingsDialog::Form_Load()
 
     fitOuterSize(FrameMarginWatcher::marginsOf(this));
     centreOnScreen();
+    keepFixedSizeWindowsUnmaximized(*this);
+    setWindowOwner(*this, mainFrm_);
+    // Windows knows the frame once the native window exists: fitted to it before it
+    // shows. An X11 window manager tells it only after mapping; the watcher below
+    // fits it then.
+    if (const QMargins frame = FrameMarginWatcher::marginsOf(this); !frame.isNull()) {
+        fitOuterSize(frame);
+        centreOnScreen();
+    }
     fillFromRecord();
 
     com_Kindel->setEnabled(false);
@@ -237,10 +247,6 @@ void SettingsDialog::Form_Load()
     com_AccDel->setEnabled(false);
     Combo1->setEnabled(false);
 
-    // Keep the dialog above the tank window without making it part of it.
-    keepFixedSizeWindowsUnmaximized(*this);
-    if (QWindow* owner = mainFrm_.windowHandle())
-        windowHandle()->setTransientParent(owner);
     new FrameMarginWatcher(this, [this](const QMargins& frame) {
         fitOuterSize(frame);
         centreOnScreen();
@@ -268,7 +274,8 @@ void SettingsDialog::centreOnScreen()
     const QRect area = screen->geometry();
     const QMargins frame = FrameMarginWatcher::marginsOf(this);
     const QSize outer = size().grownBy(frame);
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    FrameMarginWatcher::moveFrameTo(
+        this, QPoint(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2));
 }
 
 void SettingsDialog::layoutControls()

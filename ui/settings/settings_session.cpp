@@ -3,6 +3,7 @@
 #include "ui/chooser/file_chooser.h"
 #include "ui/main/main_window.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/settings/window_owner.h"
 
 SettingsSession& SettingsSession::of(MainWindow& mainFrm)
 {
@@ -16,6 +17,11 @@ SettingsSession::SettingsSession(MainWindow& mainFrm) : QObject(&mainFrm), mainF
     setObjectName(QStringLiteral("settingsSession"));
     // A signal or the end command may close the main window while a dialog is open.
     connect(&mainFrm, &MainWindow::unloaded, this, &SettingsSession::closeWindows);
+    forwardActivationWhileDisabled(mainFrm, [this]() -> QWidget* {
+        if (FileChooser* open = chooser())
+            return open;
+        return dialog();
+    });
 }
 
 SettingsSession::~SettingsSession()

@@ -1,0 +1,10 @@
+#include "peak_memory.h"
+
+#include <sys/resource.h>
+
+long peakMemoryMiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
