@@ -2,6 +2,7 @@
 #include "save_records.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <random>
 
@@ -49,6 +51,8 @@ TEST(SaveUnderKill, SetIsAlwaysTheOldRecordOrTheNewOneNeverAMix)
     for (int round = 0; round < 80; ++round) {
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
+        QElapsedTimer sinceFork;
+        sinceFork.start();
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -58,7 +62,10 @@ TEST(SaveUnderKill, SetIsAlwaysTheOldRecordOrTheNewOneNeverAMix)
         ::close(pipeFds[1]);
         char first = 0;
         const bool started = ::read(pipeFds[0], &first, 1) == 1;  // one save done, the next under way
-        ::usleep(useconds_t(pauseUs(rng)));
+        // Up to about three saves' time, however slow a save is here (a sanitizer build,
+        // a busy machine), so that kills land in saves of both records.
+        const qint64 oneSaveUs = std::max<qint64>(1, sinceFork.nsecsElapsed() / 1000);
+        ::usleep(useconds_t(pauseUs(rng) * std::max<qint64>(1, oneSaveUs / 1000)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
