@@ -65,7 +65,7 @@ else
 fi
 
 say "installing $(basename "$setup") silently"
-wine "$setup" /S
+wine "$setup" /S || { status=$?; say "the installer ended with status $status"; exit 1; }
 local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
 program_win="$local_appdata\\Programs\\Pondel"
 program_dir=$(winepath -u "$program_win")
