@@ -8,12 +8,12 @@ set(seeds ${CMAKE_CURRENT_BINARY_DIR}/fuzz-seeds)
 add_test(NAME fuzz_seeds COMMAND pondel-fuzz-seeds ${seeds})
 set_tests_properties(fuzz_seeds PROPERTIES FIXTURES_SETUP fuzz_seeds LABELS fuzz)
 
-foreach(spec "settings_file:settings:pondel_record" "hostile_record:settings:pondel_engine;pondel_assets"
+foreach(entry "settings_file:settings:pondel_record" "hostile_record:settings:pondel_engine;pondel_assets"
              "picture:picture:pondel_engine;pondel_assets")
-  string(REPLACE ":" ";" parts "${spec}")
-  list(GET parts 0 name)
-  list(GET parts 1 seed_folder)
-  list(SUBLIST parts 2 -1 libs)
+  string(REPLACE ":" ";" fields "${entry}")
+  list(GET fields 0 name)
+  list(GET fields 1 seed_folder)
+  list(SUBLIST fields 2 -1 libs)
   add_executable(pondel-replay-${name} ${CMAKE_CURRENT_LIST_DIR}/fuzz_${name}.cpp
                  ${CMAKE_CURRENT_LIST_DIR}/replay_main.cpp)
   target_link_libraries(pondel-replay-${name} PRIVATE ${libs} Qt6::Gui)
